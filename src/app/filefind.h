@@ -1,0 +1,183 @@
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+#include <memory>
+
+#include "platform/drivelist.h"
+#include "platform/filelist.h"
+#include "platform/folderlist.h"
+#include "platform/imagebox.h"
+#include "platform/listbox.h"
+#include "platform/mediaplayer.h"
+#include "platform/messagebox.h"
+#include "platform/slider.h"
+#include "platform/textbox.h"
+#include "platform/timer.h"
+#include "platform/volumes.h"
+
+// What the window stands on that tests may replace; empty members take the real ones.
+struct FileFindServices {
+  std::unique_ptr<VolumeSource> volumes;
+  MediaPlayerFactory playerFactory;
+  std::unique_ptr<MessageSink> messages;
+};
+
+// Vistara's one window: every control of the stored design, every window-level value,
+// and the handlers of every event the program reacts to. Each subsystem defines its
+// handlers in its own folder; the wiring is in one place (app/wiring.cpp).
+class FileFind : public QWidget {
+  Q_OBJECT
+ public:
+  explicit FileFind(FileFindServices services = {});
+  ~FileFind() override;
+
+  // The window's own attributes, in twips.
+  float outerWidth() const;
+  float outerHeight() const;
+  float innerWidth() const;
+  void setOuterWidth(float twips);
+  void setOuterHeight(float twips);
+  QString caption() const { return windowTitle(); }
+  void setCaption(const QString& text) { setWindowTitle(text); }
+
+  void showCentred();
+  MessageSink& messages() { return *messages_; }
+  MediaPlayer& player() { return *AMovie1; }
+
+  // ---- the stored design, in stored order ----
+  QFrame* frmImg2;
+  QPushButton* cmdProFoto2;
+  QPushButton* cmdAntFoto2;
+  QPushButton* cmdImage2Tela;
+  ImageBox* Image2;
+  QFrame* frmFoto;
+  QFrame* Frame3;
+  QPushButton* cmdTelaGrande;
+  QPushButton* cmdProfoto;
+  QPushButton* cmdContFoto;
+  QPushButton* cmdAntFoto;
+  Slider* SlFoto;
+  QLabel* lblTempoFoto;
+  QLabel* Label3;
+  ImageBox* Image1;
+  QFrame* frmFilme;
+  QFrame* Picture1;
+  std::unique_ptr<MediaPlayer> AMovie1;
+  QFrame* frmControl;
+  Slider* Sl1;
+  QPushButton* cmdMenorFilme;
+  QPushButton* cmdAnterior;
+  QPushButton* cmdProximo;
+  QPushButton* cmdPararFilme;
+  QLabel* Label2;
+  Timer* Timer2;
+  Timer* Timer1;
+  FileList* File1;
+  ListBox* List2;
+  FolderList* Dir2;
+  QPushButton* cmdMostraArq;
+  QFrame* frmTitulo;
+  QLabel* lblAutor;
+  QLabel* lblVersao;
+  QLabel* lblTitulo;
+  ListBox* List1;
+  QFrame* frmOpt;
+  QRadioButton* optFoto;
+  QRadioButton* optSom;
+  QRadioButton* optMusica;
+  QRadioButton* optFilme;
+  TextBox* Text1;
+  DriveList* Drive1;
+  FolderList* Dir1;
+  QPushButton* cmdAtualizar;
+  QPushButton* cmdIniciar;
+  QPushButton* cmdParar;
+  QPushButton* cmdBusca;
+  QPushButton* cmdSaida;
+  QFrame* Frame1;
+  QLabel* lblMail;
+  QLabel* lblLigue;
+  QLabel* lblInfotec;
+  QLabel* lblConta;
+  QLabel* lblDiretorio;
+  QLabel* Label1;
+  QLabel* lblTipo;
+
+  // ---- window-level values ----
+  int fileCount = 0;
+  qint64 totalBytes = 0;
+  bool searchStopRequested = false;
+  bool viewStopped = false;
+  bool listResetPending = false;
+  bool upKeyPressed = false;
+  bool photoInPanel = true;
+  float maxPhotoWidth = 0;
+  float maxPhotoHeight = 0;
+
+  // ---- handlers: main window (app/) ----
+  void Form_Load();
+  void Form_Resize();
+  void cmdSaida_Click();
+  void cmdBusca_Click();
+
+  // ---- media search (search/) ----
+  void optFoto_Click();
+  void optMusica_Click();
+  void optSom_Click();
+  void optFilme_Click();
+  void Drive1_Change();
+  void cmdAtualizar_Click();
+  void cmdIniciar_Click();
+  void cmdParar_Click();
+  void Dir2_Change();
+  void scanFolder();
+
+  // ---- result viewing (viewing/) ----
+  void List1_Click();
+  void cmdMostraArq_Click();
+  void List1_GotFocus();
+  void List1_KeyDown(int keyCode, int shift);
+  void cmdAnterior_Click();
+  void cmdProximo_Click();
+
+  // ---- photo viewer (photo/) ----
+  enum class Fit { Panel, PanelSlideshowTick, FullScreen, FullScreenEntering };
+  void fitPicture(ImageBox* box, const QString& path, Fit variant);
+  void cmdProfoto_Click();
+  void cmdAntFoto_Click();
+  void cmdAntFoto_KeyDown(int keyCode, int shift);
+  void cmdContFoto_Click();
+  void SlFoto_Change();
+  void Timer2_Timer();
+  void cmdTelaGrande_Click();
+  void cmdImage2Tela_Click();
+  void cmdProFoto2_Click();
+  void cmdAntFoto2_Click();
+
+  // ---- film player (player/) ----
+  void AMovie1_OpenComplete();
+  void cmdMenorFilme_Click();
+  void cmdPararFilme_Click();
+  void Sl1_Click();
+  void Sl1_Scroll();
+  void Timer1_Timer();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildDesign();
+  void wireEvents();
+  QSize frameExtra() const;
+
+  std::unique_ptr<VolumeSource> volumes_;
+  std::unique_ptr<MessageSink> messages_;
+  MediaPlayerFactory playerFactory_;
+};

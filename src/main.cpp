@@ -1,0 +1,15 @@
+#include <QApplication>
+#include <QStyleFactory>
+#include <clocale>
+
+#include "app/filefind.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  // The media engine reads numbers in the C locale; the window formats with QLocale.
+  std::setlocale(LC_NUMERIC, "C");
+  FileFind window;
+  window.showCentred();
+  return app.exec();
+}

@@ -1,0 +1,3 @@
+#include "app/filefind.h"
+
+void FileFind::fitPicture(ImageBox*, const QString&, Fit) {}

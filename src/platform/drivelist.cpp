@@ -1,0 +1,33 @@
+#include "platform/drivelist.h"
+
+DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
+  connect(this, &QComboBox::activated, this, [this](int i) {
+    if (i >= 0 && i < volumes_.size()) setDrive(volumes_[i].mountPoint);
+  });
+}
+
+void DriveList::setSource(VolumeSource* source) {
+  source_ = source;
+  reload();
+}
+
+void DriveList::reload() {
+  loading_ = true;
+  QComboBox::clear();
+  volumes_ = source_ ? source_->volumes() : QList<Volume>();
+  for (const Volume& v : volumes_) {
+    addItem(v.label.isEmpty() ? v.mountPoint : v.mountPoint + QStringLiteral("  [") + v.label + ']');
+  }
+  loading_ = false;
+}
+
+void DriveList::setDrive(const QString& path) {
+  const QString drive = volumeOf(volumes_, path);
+  if (drive.isEmpty()) return;
+  for (int i = 0; i < volumes_.size(); ++i) {
+    if (volumes_[i].mountPoint == drive) setCurrentIndex(i);
+  }
+  if (drive == drive_) return;
+  drive_ = drive;
+  emit change();
+}

@@ -1,0 +1,4 @@
+#include "app/filefind.h"
+
+void FileFind::AMovie1_OpenComplete() {}
+void FileFind::cmdMenorFilme_Click() {}

@@ -1,0 +1,3 @@
+#include "app/filefind.h"
+
+void FileFind::List1_Click() {}
