@@ -1,0 +1,155 @@
+#include "platform/metafileformat.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
+constexpr qsizetype kPlaceableSize = 22;
+constexpr qsizetype kStandardHeaderSize = 18;
+// Scanning for the window extent of a file without placeable header stops after this many
+// records: writers set it among the first few.
+constexpr int kFrameScanRecords = 4096;
+
+bool validStandardHeader(const ByteView& b, qsizetype at) {
+  if (!b.has(at, kStandardHeaderSize)) return false;
+  quint16 type = b.u16(at);
+  quint16 headerWords = b.u16(at + 2);
+  quint16 version = b.u16(at + 4);
+  return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
+}
+
+void addPoints(const ByteView& p, qsizetype at, int count, QRectF* bounds) {
+  for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
+    *bounds |= QRectF(p.s16(at + i * 4), p.s16(at + i * 4 + 2), 0.001, 0.001);
+}
+
+// Without any window, coordinates are the pixels of the device the picture was made on:
+// the frame runs from the origin to the farthest point drawn.
+QRectF drawingBounds(const ByteView& bytes, const MetafileHeader& header) {
+  QRectF bounds(0, 0, 0.001, 0.001);
+  RecordWalker walker(bytes, header.recordsOffset);
+  MetafileRecord r;
+  while (walker.next(&r)) {
+    const ByteView& p = r.params;
+    switch (r.function) {
+      case mf::kRectangle:
+      case mf::kEllipse:
+      case mf::kLineTo:
+      case mf::kMoveTo:
+        addPoints(p, 0, r.function == mf::kLineTo || r.function == mf::kMoveTo ? 1 : 2, &bounds);
+        break;
+      case mf::kRoundRect:
+        addPoints(p, 4, 2, &bounds);
+        break;
+      case mf::kArc:
+      case mf::kPie:
+      case mf::kChord:
+        addPoints(p, 8, 2, &bounds);
+        break;
+      case mf::kPolygon:
+      case mf::kPolyline:
+        addPoints(p, 2, p.s16(0), &bounds);
+        break;
+      case mf::kPatBlt:
+        addPoints(p, 4, 2, &bounds);
+        break;
+      case mf::kStretchDib:
+      case mf::kDibStretchBlt: {
+        // destination x, y, then width, height just before them
+        qsizetype at = r.function == mf::kStretchDib ? 14 : (p.size() <= 22 ? 14 : 12);
+        qreal w = p.s16(at + 2), h = p.s16(at), x = p.s16(at + 6), y = p.s16(at + 4);
+        bounds |= QRectF(QPointF(x, y), QPointF(x + w, y + h)).normalized();
+        break;
+      }
+      case mf::kDibBitBlt: {
+        qsizetype at = p.size() <= 18 ? 10 : 8;
+        qreal w = p.s16(at + 2), h = p.s16(at), x = p.s16(at + 6), y = p.s16(at + 4);
+        bounds |= QRectF(QPointF(x, y), QPointF(x + w, y + h)).normalized();
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  if (bounds.width() < 1 || bounds.height() < 1) return QRectF();
+  return bounds;
+}
+
+}  // namespace
+
+bool looksLikeMetafile(const QByteArray& head) {
+  ByteView b(reinterpret_cast<const uchar*>(head.constData()), head.size());
+  return b.u32(0) == kPlaceableKey || validStandardHeader(b, 0);
+}
+
+bool parseMetafileHeader(const ByteView& b, MetafileHeader* header, QString* error) {
+  MetafileHeader h;
+  qsizetype at = 0;
+  if (b.u32(0) == kPlaceableKey) {
+    if (!b.has(0, kPlaceableSize)) {
+      if (error) *error = QStringLiteral("metafile header is truncated");
+      return false;
+    }
+    h.placeable = true;
+    qreal left = b.s16(6), top = b.s16(8), right = b.s16(10), bottom = b.s16(12);
+    h.bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
+    h.unitsPerInch = b.u16(14);
+    at = kPlaceableSize;
+  }
+  if (!validStandardHeader(b, at)) {
+    if (error) *error = QStringLiteral("not a Windows metafile");
+    return false;
+  }
+  h.objectCount = b.u16(at + 10);
+  h.recordsOffset = at + kStandardHeaderSize;
+  *header = h;
+  return true;
+}
+
+bool RecordWalker::next(MetafileRecord* record) {
+  if (!bytes_.has(offset_, 6)) return false;
+  quint32 words = bytes_.u32(offset_);
+  quint16 function = bytes_.u16(offset_ + 4);
+  if (function == mf::kEof || words < 3) return false;
+  qsizetype length = qsizetype(words) * 2;
+  if (!bytes_.has(offset_, length)) return false;
+  record->function = function;
+  record->params = bytes_.mid(offset_ + 6, length - 6);
+  offset_ += length;
+  return true;
+}
+
+QRectF metafileFrame(const ByteView& bytes, const MetafileHeader& header) {
+  if (header.placeable && header.bounds.width() != 0 && header.bounds.height() != 0)
+    return header.bounds;
+  QPointF origin;
+  QPointF extent;
+  bool haveExtent = false, haveOrigin = false;
+  RecordWalker walker(bytes, header.recordsOffset);
+  MetafileRecord r;
+  for (int i = 0; i < kFrameScanRecords && walker.next(&r); ++i) {
+    if (r.function == mf::kSetWindowExt && !haveExtent && r.params.has(0, 4)) {
+      extent = QPointF(r.params.s16(2), r.params.s16(0));
+      haveExtent = extent.x() != 0 && extent.y() != 0;
+    } else if (r.function == mf::kSetWindowOrg && !haveOrigin && r.params.has(0, 4)) {
+      origin = QPointF(r.params.s16(2), r.params.s16(0));
+      haveOrigin = true;
+    }
+    if (haveExtent && haveOrigin) break;
+  }
+  if (!haveExtent) return drawingBounds(bytes, header);
+  return QRectF(origin, QSizeF(extent.x(), extent.y()));
+}
+
+QSizeF metafileNaturalTwips(const ByteView& bytes, const MetafileHeader& header) {
+  if (header.placeable && header.bounds.width() != 0 && header.bounds.height() != 0) {
+    // A box without units per inch is taken as twips, the usual unit of such writers.
+    qreal perInch = header.unitsPerInch > 0 ? header.unitsPerInch : 1440;
+    return QSizeF(std::abs(header.bounds.width()) / perInch * 1440,
+                  std::abs(header.bounds.height()) / perInch * 1440);
+  }
+  QRectF frame = metafileFrame(bytes, header);
+  if (frame.isNull()) return QSizeF();
+  return QSizeF(std::abs(frame.width()) * 15, std::abs(frame.height()) * 15);
+}
