@@ -19,6 +19,20 @@ bool validStandardHeader(const ByteView& b, qsizetype at) {
   return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
+bool isDrawing(quint16 function) {
+  switch (function) {
+    case mf::kLineTo: case mf::kPolyline: case mf::kPolygon: case mf::kPolyPolygon:
+    case mf::kRectangle: case mf::kRoundRect: case mf::kEllipse: case mf::kArc: case mf::kPie:
+    case mf::kChord: case mf::kSetPixel: case mf::kPatBlt: case mf::kTextOut:
+    case mf::kExtTextOut: case mf::kDibBitBlt: case mf::kDibStretchBlt: case mf::kStretchDib:
+    case mf::kBitBlt: case mf::kStretchBlt: case mf::kSetDibToDev: case mf::kFillRegion:
+    case mf::kPaintRegion: case mf::kFrameRegion: case mf::kInvertRegion:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void addPoints(const ByteView& p, qsizetype at, int count, QRectF* bounds) {
   for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
     *bounds |= QRectF(p.s16(at + i * 4), p.s16(at + i * 4 + 2), 0.001, 0.001);
@@ -123,22 +137,19 @@ bool RecordWalker::next(MetafileRecord* record) {
 QRectF metafileFrame(const ByteView& bytes, const MetafileHeader& header) {
   if (header.placeable && header.bounds.width() != 0 && header.bounds.height() != 0)
     return header.bounds;
+  // The window in force when drawing starts: some writers set a unit window first.
   QPointF origin;
   QPointF extent;
-  bool haveExtent = false, haveOrigin = false;
   RecordWalker walker(bytes, header.recordsOffset);
   MetafileRecord r;
-  for (int i = 0; i < kFrameScanRecords && walker.next(&r); ++i) {
-    if (r.function == mf::kSetWindowExt && !haveExtent && r.params.has(0, 4)) {
+  for (int i = 0; i < kFrameScanRecords && walker.next(&r) && !isDrawing(r.function); ++i) {
+    if (r.function == mf::kSetWindowExt && r.params.has(0, 4) && r.params.s16(0) != 0 &&
+        r.params.s16(2) != 0)
       extent = QPointF(r.params.s16(2), r.params.s16(0));
-      haveExtent = extent.x() != 0 && extent.y() != 0;
-    } else if (r.function == mf::kSetWindowOrg && !haveOrigin && r.params.has(0, 4)) {
+    else if (r.function == mf::kSetWindowOrg && r.params.has(0, 4))
       origin = QPointF(r.params.s16(2), r.params.s16(0));
-      haveOrigin = true;
-    }
-    if (haveExtent && haveOrigin) break;
   }
-  if (!haveExtent) return drawingBounds(bytes, header);
+  if (extent.isNull()) return drawingBounds(bytes, header);
   return QRectF(origin, QSizeF(extent.x(), extent.y()));
 }
 
