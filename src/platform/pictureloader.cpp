@@ -40,6 +40,7 @@ bool wantsSmaller(QSize maxPixels) {
 
 bool loadMetafile(QFile* file, QSize maxPixels, LoadedPicture* out, QString* error) {
   if (file->size() > kMaxMetafileBytes) return fail(error, QStringLiteral("metafile too large"));
+  file->seek(0);
   QByteArray data = file->readAll();
   QSizeF twips;
   if (!metafileNaturalSize(data, &twips, error)) return false;
@@ -102,6 +103,7 @@ bool loadRaster(QImageReader* reader, QSize maxPixels, LoadedPicture* out, QStri
 
 bool loadPicture(const QString& path, QSize maxPixels, LoadedPicture* out, QString* error) {
   *out = LoadedPicture();
+  out->naturalTwips = QSizeF(0, 0);
   if (path.isEmpty()) return true;
   static const bool limitSet = (QImageReader::setAllocationLimit(kAllocationLimitMb), true);
   Q_UNUSED(limitSet);
@@ -111,14 +113,19 @@ bool loadPicture(const QString& path, QSize maxPixels, LoadedPicture* out, QStri
     return fail(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
   if (isMetafileData(file.peek(64))) return loadMetafile(&file, maxPixels, out, error);
 
-  // The content decides; the name's extension is the fallback for formats without a mark.
+  // The content decides; the name's extension is the fallback for formats without a mark
+  // (a TGA can even pass for a cursor by its first bytes).
   QString suffix = QFileInfo(path).suffix().toLower();
   QImageReader reader(&file);
   reader.setDecideFormatFromContent(true);
-  if (reader.canRead()) return loadRaster(&reader, maxPixels, out, error);
+  QByteArray detected = reader.canRead() ? reader.format() : QByteArray();
+  if (!detected.isEmpty() && loadRaster(&reader, maxPixels, out, error)) return true;
   if (suffix == QLatin1String("wmf")) return loadMetafile(&file, maxPixels, out, error);
-  file.seek(0);
-  QImageReader bySuffix(&file, suffix.toLatin1());
-  if (!suffix.isEmpty() && bySuffix.canRead()) return loadRaster(&bySuffix, maxPixels, out, error);
+  if (!suffix.isEmpty() && suffix.toLatin1() != detected) {
+    file.seek(0);
+    QImageReader bySuffix(&file, suffix.toLatin1());
+    if (bySuffix.canRead()) return loadRaster(&bySuffix, maxPixels, out, error);
+  }
+  if (!detected.isEmpty()) return false;
   return fail(error, QStringLiteral("%1 is not a picture this program can read").arg(path));
 }
