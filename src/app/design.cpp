@@ -68,7 +68,8 @@ class Builder {
       pal.setColor(QPalette::ButtonText, look.fore);
     }
     w->setPalette(pal);
-    if (!look.fontFace.isEmpty()) w->setFont(designFont(look.fontFace, look.fontPoints, look.bold, look.italic));
+    if (!look.fontFace.isEmpty())
+      w->setFont(designFont(look.fontFace, look.fontPoints, look.bold, look.italic));
     if (auto* l = qobject_cast<QLabel*>(w)) styleLabel(l, look);
     if (look.disabled) w->setEnabled(false);
     if (look.hidden) w->setVisible(false);
@@ -148,8 +149,8 @@ void FileFind::buildDesign() {
   cmdBusca      = d.put(new QPushButton(this),      "cmdBusca",      "&Busca",            7800,  3090,  1425,  405, 25, Look().bg(grey));
   cmdSaida      = d.put(new QPushButton(this),      "cmdSaida",      "&Saida",            7800,  3600,  1425,  405, 27, Look().bg(grey));
   Frame1        = d.put(new QFrame(this),           "Frame1",        "",                  7560,  5400,  1935, 1035,  8, Look().bg(grey));
-  lblMail       = d.put(new QLabel(Frame1),         "lblMail",       "www.vistara.example", 240,  720,  1455,  255, 50, Look().fg(blue));
-  lblLigue      = d.put(new QLabel(Frame1),         "lblLigue",      "Ligue:   (11) 5555-0199   ", 120, 240, 1680, 495, 9, Look().bg(grey).fg(blue).centre().wrapped().font(kSans, 8.25f, true));
+  lblMail       = d.put(new QLabel(Frame1),         "lblMail",       "vistara.example",     240,  720,  1455,  255, 50, Look().fg(blue));
+  lblLigue      = d.put(new QLabel(Frame1),         "lblLigue",      "Ligue: (11) 5555-0199", 120, 240, 1680, 495, 9, Look().bg(grey).fg(blue).centre().wrapped().font(kSans, 8.25f, true));
   lblInfotec    = d.put(new QLabel(this),           "lblInfotec",    "    TORVELI SOFT         Assistência Técnica e Desenvolvimento de Sistemas.", 7590, 4440, 1875, 915, 42, Look().bg(grey).centre().wrapped());
   lblConta      = d.put(new QLabel(this),           "lblConta",      "0,00 MB em 0 Arquivos", 3960, 6120, 3285, 315, 39, Look().bg(grey).fg(orange).boxed().centre().font(kSans, 8.25f, true));
   lblDiretorio  = d.put(new QLabel(this),           "lblDiretorio",  "Diretório inicial:", 120,  3840,  1350,  195,  6, Look().bg(grey).fit().font(kSans, 8.25f, true));

@@ -1,8 +1,8 @@
 #include "app/filefind.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include "app/icon.h"
@@ -42,25 +42,36 @@ QSize FileFind::frameExtra() const {
   return frameGeometry().size() - geometry().size();
 }
 
-float FileFind::outerWidth() const { return float(frameGeometry().width()) * tw::kPerPixel; }
-float FileFind::outerHeight() const { return float(frameGeometry().height()) * tw::kPerPixel; }
-float FileFind::innerWidth() const { return float(width()) * tw::kPerPixel; }
+float FileFind::outerWidth() const {
+  return float(frameGeometry().width()) * tw::kPerPixel;
+}
+float FileFind::outerHeight() const {
+  return float(frameGeometry().height()) * tw::kPerPixel;
+}
+float FileFind::innerWidth() const {
+  return float(width()) * tw::kPerPixel;
+}
 
 void FileFind::setOuterWidth(float twips) {
-  resize(std::max(1, tw::toPixels(twips) - frameExtra().width()), height());
+  requestedOuter_.setWidth(tw::toPixels(twips));
+  resize(std::max(1, requestedOuter_.width() - frameExtra().width()), height());
 }
 
 void FileFind::setOuterHeight(float twips) {
-  resize(width(), std::max(1, tw::toPixels(twips) - frameExtra().height()));
+  requestedOuter_.setHeight(tw::toPixels(twips));
+  resize(width(), std::max(1, requestedOuter_.height() - frameExtra().height()));
 }
 
+// The frame is known only once the window is shown: the outer size asked for before
+// then is given again, so that frame and client together have that size.
 void FileFind::showCentred() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
   show();
+  const QSize client = requestedOuter_ - frameExtra();
+  if (requestedOuter_.isValid() && client != size()) resize(client.expandedTo(QSize(1, 1)));
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+  }
 }
 
 void FileFind::resizeEvent(QResizeEvent* event) {
@@ -70,7 +81,9 @@ void FileFind::resizeEvent(QResizeEvent* event) {
 
 // The window has no closing handler of its own: closing it ends the program at once,
 // also from inside a running search.
-void FileFind::closeEvent(QCloseEvent*) { exitNow(0); }
+void FileFind::closeEvent(QCloseEvent*) {
+  exitNow(0);
+}
 
 // Keys pressed on the previous-photo button reach the result list's key handling.
 bool FileFind::eventFilter(QObject* watched, QEvent* event) {

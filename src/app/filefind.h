@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "platform/drivelist.h"
@@ -147,7 +148,9 @@ class FileFind : public QWidget {
 
   // ---- photo viewer (photo/) ----
   enum class Fit { Panel, PanelSlideshowTick, FullScreen, FullScreenEntering };
-  void fitPicture(ImageBox* box, const QString& path, Fit variant);
+  // `afterLoad` runs right after the picture is loaded, before it is fitted.
+  void fitPicture(ImageBox* box, const QString& path, Fit variant,
+                  const std::function<void()>& afterLoad = {});
   void cmdProfoto_Click();
   void cmdAntFoto_Click();
   void cmdAntFoto_KeyDown(int keyCode, int shift);
@@ -180,4 +183,5 @@ class FileFind : public QWidget {
   std::unique_ptr<VolumeSource> volumes_;
   std::unique_ptr<MessageSink> messages_;
   MediaPlayerFactory playerFactory_;
+  QSize requestedOuter_;
 };

@@ -33,8 +33,8 @@ QPixmap drawIcon(int size) {
   p.drawEllipse(QPointF(9.5 * u, 9.5 * u), 3 * u, 3 * u);
   p.end();
   // Reduce to the 16-colour palette so both images are what the design asks for.
-  QImage indexed = canvas.convertToFormat(QImage::Format_Indexed8, img.colorTable(),
-                                          Qt::ThresholdDither);
+  QImage indexed =
+      canvas.convertToFormat(QImage::Format_Indexed8, img.colorTable(), Qt::ThresholdDither);
   QImage alpha = canvas.convertToFormat(QImage::Format_ARGB32);
   QImage out = indexed.convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < size; ++y) {

@@ -18,14 +18,38 @@ struct Look {
   bool bold = false;
   bool italic = false;
 
-  Look& hide() { hidden = true; return *this; }
-  Look& disable() { disabled = true; return *this; }
-  Look& bg(QColor c) { back = c; return *this; }
-  Look& fg(QColor c) { fore = c; return *this; }
-  Look& boxed() { border = true; return *this; }
-  Look& centre() { centred = true; return *this; }
-  Look& fit() { autoSize = true; return *this; }
-  Look& wrapped() { wrap = true; return *this; }
+  Look& hide() {
+    hidden = true;
+    return *this;
+  }
+  Look& disable() {
+    disabled = true;
+    return *this;
+  }
+  Look& bg(QColor c) {
+    back = c;
+    return *this;
+  }
+  Look& fg(QColor c) {
+    fore = c;
+    return *this;
+  }
+  Look& boxed() {
+    border = true;
+    return *this;
+  }
+  Look& centre() {
+    centred = true;
+    return *this;
+  }
+  Look& fit() {
+    autoSize = true;
+    return *this;
+  }
+  Look& wrapped() {
+    wrap = true;
+    return *this;
+  }
   Look& font(const QString& face, float points, bool isBold = false, bool isItalic = false) {
     fontFace = face;
     fontPoints = points;

@@ -47,4 +47,6 @@ void FileFind::Form_Resize() {
   tw::setLeft(cmdProFoto2, tw::width(frmImg2) - 1020.0f);
 }
 
-void FileFind::cmdSaida_Click() { exitNow(0); }
+void FileFind::cmdSaida_Click() {
+  exitNow(0);
+}

@@ -39,7 +39,6 @@ void FileFind::wireEvents() {
   connect(Sl1, &Slider::scroll, this, &FileFind::Sl1_Scroll, direct);
   connect(Timer1, &Timer::timer, this, &FileFind::Timer1_Timer, direct);
   connect(Timer2, &Timer::timer, this, &FileFind::Timer2_Timer, direct);
-  connect(AMovie1.get(), &MediaPlayer::openComplete, this, &FileFind::AMovie1_OpenComplete,
-          direct);
+  connect(AMovie1.get(), &MediaPlayer::openComplete, this, &FileFind::AMovie1_OpenComplete, direct);
   cmdAntFoto->installEventFilter(this);
 }

@@ -1,5 +1,39 @@
+// The timed slideshow: one photo a tick to the last one, pause and continue, pace.
 #include "app/filefind.h"
+#include "platform/numberformat.h"
 
-void FileFind::cmdContFoto_Click() {}
-void FileFind::SlFoto_Change() {}
-void FileFind::Timer2_Timer() {}
+void FileFind::Timer2_Timer() {
+  if (viewStopped) {
+    Timer2->setEnabled(false);
+    return;
+  }
+  if (photoInPanel) {
+    fitPicture(Image1, List2->text(), Fit::PanelSlideshowTick);
+  } else {
+    fitPicture(Image2, List2->text(), Fit::FullScreen);
+  }
+  const int i = List2->listIndex();
+  if (i == List2->listCount() - 1) {
+    viewStopped = true;
+    Timer2->setEnabled(false);
+    return;
+  }
+  List2->setListIndex(i + 1);
+  List1->setListIndex(List1->listIndex() + 2);  // opens it; refused when out of step
+}
+
+void FileFind::cmdContFoto_Click() {
+  if (cmdContFoto->text() == QLatin1String("&Continuar")) {
+    cmdContFoto->setText(QStringLiteral("&Parar"));
+    Timer2->setEnabled(true);
+  } else {
+    cmdContFoto->setText(QStringLiteral("&Continuar"));
+    Timer2->setEnabled(false);
+  }
+}
+
+void FileFind::SlFoto_Change() {
+  Timer2->setInterval(SlFoto->value() * 10);
+  lblTempoFoto->setText(QStringLiteral("T= ") + plainNumberText(Timer2->interval() / 1000.0) +
+                        QStringLiteral(" Seg."));
+}

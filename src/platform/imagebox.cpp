@@ -23,7 +23,7 @@ bool ImageBox::loadPicture(const QString& path, QSizeF drawLimitTwips) {
 
 void ImageBox::setPicture(const QImage& image, QSizeF naturalTwips) {
   image_ = image;
-  natural_ = naturalTwips;
+  natural_ = naturalTwips.isValid() ? naturalTwips : QSizeF(0, 0);
   if (!stretch_) {
     tw::setWidth(this, float(natural_.width()));
     tw::setHeight(this, float(natural_.height()));

@@ -14,4 +14,6 @@ class MessageBoxSink : public MessageSink {
 
 }  // namespace
 
-std::unique_ptr<MessageSink> makeMessageBoxSink() { return std::make_unique<MessageBoxSink>(); }
+std::unique_ptr<MessageSink> makeMessageBoxSink() {
+  return std::make_unique<MessageBoxSink>();
+}

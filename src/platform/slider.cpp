@@ -4,10 +4,14 @@
 
 Slider::Slider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setTickPosition(QSlider::TicksBelow);
-  // actionTriggered comes just before the value a user action gives is applied.
-  connect(this, &QAbstractSlider::actionTriggered, this, [this](int) { userAction_ = true; });
-  connect(this, &QAbstractSlider::valueChanged, this, [this](int) {
-    const bool byUser = userAction_;
+  // A user action announces the position it moves to just before the value follows;
+  // value changes the program makes come without one, so they never count as scrolls.
+  connect(this, &QAbstractSlider::actionTriggered, this, [this](int) {
+    userAction_ = true;
+    userTarget_ = sliderPosition();
+  });
+  connect(this, &QAbstractSlider::valueChanged, this, [this](int value) {
+    const bool byUser = userAction_ && value == userTarget_;
     userAction_ = false;
     emit change();
     if (byUser) emit scroll();

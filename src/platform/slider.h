@@ -22,4 +22,5 @@ class Slider : public QSlider {
 
  private:
   bool userAction_ = false;
+  int userTarget_ = 0;
 };

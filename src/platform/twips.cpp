@@ -36,10 +36,18 @@ int toPixels(float twips) {
   return int(std::clamp(px, -1e6, 1e6));
 }
 
-float left(const QWidget* w) { return float(rectOf(w).left()); }
-float top(const QWidget* w) { return float(rectOf(w).top()); }
-float width(const QWidget* w) { return float(rectOf(w).width()); }
-float height(const QWidget* w) { return float(rectOf(w).height()); }
+float left(const QWidget* w) {
+  return float(rectOf(w).left());
+}
+float top(const QWidget* w) {
+  return float(rectOf(w).top());
+}
+float width(const QWidget* w) {
+  return float(rectOf(w).width());
+}
+float height(const QWidget* w) {
+  return float(rectOf(w).height());
+}
 
 void setLeft(QWidget* w, float v) {
   QRectF r = rectOf(w);

@@ -1,4 +1,41 @@
-#include "app/filefind.h"
+// The player panel: centring the player in its area, the slider's range, display sizes.
+#include <climits>
+#include <cmath>
 
-void FileFind::AMovie1_OpenComplete() {}
-void FileFind::cmdMenorFilme_Click() {}
+#include "app/filefind.h"
+#include "platform/twips.h"
+#include "player/rounding.h"
+
+namespace {
+
+// The player's centre lies on the area's vertical centre and, as the window always
+// placed it, 120 twips (the panel's left) right of the horizontal centre.
+void centrePlayer(FileFind& w) {
+  w.AMovie1->setTop(tw::height(w.Picture1) / 2.0f - w.AMovie1->height() / 2.0f);
+  w.AMovie1->setLeft(tw::width(w.Picture1) / 2.0f - w.AMovie1->width() / 2.0f +
+                     tw::left(w.frmFilme));
+}
+
+}  // namespace
+
+int roundHalfEven(double value) {
+  if (!std::isfinite(value)) return 0;
+  const double r = std::nearbyint(value);
+  if (r >= double(INT_MAX)) return INT_MAX;
+  if (r <= double(INT_MIN)) return INT_MIN;
+  return int(r);
+}
+
+void FileFind::AMovie1_OpenComplete() {
+  Timer1->setEnabled(true);
+  centrePlayer(*this);
+  Sl1->setMaximum(roundHalfEven(AMovie1->duration()));
+  Sl1->setMinimum(0);
+  Sl1->setValue(0);
+}
+
+void FileFind::cmdMenorFilme_Click() {
+  const int size = AMovie1->displaySize();
+  if (size >= 0 && size <= 4) AMovie1->setDisplaySize(size == 4 ? 0 : size + 1);
+  centrePlayer(*this);
+}

@@ -1,6 +1,41 @@
+// Pause and continue, seeking with the slider, and the tracking tick that advances.
 #include "app/filefind.h"
+#include "player/rounding.h"
 
-void FileFind::cmdPararFilme_Click() {}
-void FileFind::Sl1_Click() {}
-void FileFind::Sl1_Scroll() {}
-void FileFind::Timer1_Timer() {}
+void FileFind::cmdPararFilme_Click() {
+  if (cmdPararFilme->text() == QLatin1String("&Pausa")) {
+    cmdPararFilme->setText(QStringLiteral("&Continuar"));
+    AMovie1->pause();
+    Timer1->setEnabled(false);
+  } else {
+    cmdPararFilme->setText(QStringLiteral("&Pausa"));
+    AMovie1->run();
+    Timer1->setEnabled(true);
+  }
+}
+
+// Only the user's own moves seek; the tick's value changes never do.
+void FileFind::Sl1_Click() {
+  AMovie1->setCurrentPosition(Sl1->value());
+}
+
+void FileFind::Sl1_Scroll() {
+  AMovie1->setCurrentPosition(Sl1->value());
+}
+
+void FileFind::Timer1_Timer() {
+  if (viewStopped) {
+    Timer1->setEnabled(false);
+    return;
+  }
+  if (AMovie1->state() == MediaPlayer::kRunning) {
+    Sl1->setValue(roundHalfEven(AMovie1->currentPosition()));
+    return;
+  }
+  const int index = List1->listIndex();
+  if (index == -1) {
+    List1->setListIndex(1);
+  } else if (index <= List1->listCount() - 3) {
+    List1->setListIndex(index + 2);
+  }
+}

@@ -1,3 +1,47 @@
+// Viewing the whole result: photos as a slideshow, other kinds played from the first.
 #include "app/filefind.h"
+#include "viewing/viewingplace.h"
 
-void FileFind::cmdMostraArq_Click() {}
+void FileFind::cmdMostraArq_Click() {
+  listResetPending = false;
+  viewStopped = false;
+  if (List2->listCount() == 0) {
+    messages_->show(this, kNoFilesMessage);
+    return;
+  }
+  moveListToViewingPlace(*this);
+  for (QWidget* c : {static_cast<QWidget*>(cmdMostraArq), static_cast<QWidget*>(cmdIniciar),
+                     static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1),
+                     static_cast<QWidget*>(cmdParar), static_cast<QWidget*>(cmdSaida)}) {
+    c->setEnabled(false);
+  }
+  if (!optFoto->isChecked()) {
+    frmFilme->setVisible(true);
+    frmFoto->setVisible(false);
+    Timer1->setEnabled(false);
+    // After a search that found one file the first file line is already selected;
+    // it is opened all the same.
+    if (List1->listIndex() == 1) {
+      List1_Click();
+    } else {
+      List1->setListIndex(1);
+    }
+    return;
+  }
+  frmFilme->setVisible(false);
+  frmFoto->setVisible(true);
+  if (List1->listIndex() == List1->listCount() - 1) List1->setListIndex(-1);
+  if (List1->listIndex() == -1) {
+    List1->setListIndex(1);
+    cmdContFoto->setText(QStringLiteral("&Parar"));
+    Timer2->setEnabled(true);
+  } else {
+    cmdContFoto->setText(QStringLiteral("&Continuar"));
+    Timer2->setEnabled(false);
+  }
+  if (photoInPanel) {
+    fitPicture(Image1, List2->text(), Fit::Panel);
+  } else {
+    fitPicture(Image2, List2->text(), Fit::FullScreen);
+  }
+}

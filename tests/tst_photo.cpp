@@ -1,0 +1,307 @@
+// Photos: fitting into the panel and the full screen, stepping, slideshow, full screen.
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/twips.h"
+#include "support/fakes.h"
+#include "support/pictures.h"
+#include "support/results.h"
+
+namespace {
+
+struct Geometry {
+  float width, height, left, top;
+};
+
+Geometry geometryOf(QWidget* box) {
+  return {tw::width(box), tw::height(box), tw::left(box), tw::top(box)};
+}
+
+// A photo of exactly w x h twips: raster where the pixels allow it, metafile otherwise.
+QString photoOfTwips(const QString& folder, const QString& name, int w, int h) {
+  if (w % 15 == 0 && h % 15 == 0) return makeRasterPhoto(folder, name + ".png", w / 15, h / 15);
+  return makeMetafilePhoto(folder, name + ".wmf", w, h);
+}
+
+void clickOn(QAbstractButton* b) {
+  QTest::mouseClick(b, Qt::LeftButton);
+}
+
+}  // namespace
+
+class PhotoTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir;
+
+ private slots:
+  void fitsIntoTheLimitBox_data() {
+    QTest::addColumn<int>("variant");
+    QTest::addColumn<int>("w0");
+    QTest::addColumn<int>("h0");
+    QTest::addColumn<float>("width");
+    QTest::addColumn<float>("height");
+    QTest::addColumn<float>("left");
+    QTest::addColumn<float>("top");
+    const int panel = int(FileFind::Fit::Panel), tick = int(FileFind::Fit::PanelSlideshowTick);
+    const int full = int(FileFind::Fit::FullScreen);
+    const int entering = int(FileFind::Fit::FullScreenEntering);
+    QTest::newRow("panel, small") << panel << 1500 << 1000 << 1500.f << 1000.f << 2857.5f
+                                  << 1892.5f;
+    QTest::newRow("panel, exactly the limits")
+        << panel << 7155 << 4335 << 7155.f << 4335.f << 30.f << 225.f;
+    QTest::newRow("panel, width decides")
+        << panel << 14310 << 4000 << 7155.f << 2000.f << 30.f << 1392.5f;
+    QTest::newRow("panel, height decides")
+        << panel << 6000 << 8670 << 3000.f << 4335.f << 2107.5f << 225.f;
+    QTest::newRow("panel, equal ratios")
+        << panel << 14310 << 8670 << 7155.f << 4335.f << 30.f << 225.f;
+    // Scaled by 7155 / 6495 (about 1.1016) in single precision.
+    const float f = 7155.f / 6495.f, tickW = 7155.f / f, tickH = 4335.f / f;
+    QTest::newRow("tick, the panel's limits")
+        << tick << 7155 << 4335 << tickW << tickH << float(6495.0 / 2 - double(tickW) / 2 + 360)
+        << float(4305.0 / 2 - double(tickH) / 2 + 240);
+    QTest::newRow("tick, width decides")
+        << tick << 12990 << 4000 << 6495.f << 2000.f << 360.f << 1392.5f;
+    // Full screen with limits 9000 x 6000 (a window of 9320 x 6750).
+    QTest::newRow("full, scaled") << full << 18000 << 6000 << 9000.f << 3000.f << 80.f << 1650.f;
+    QTest::newRow("full, entering")
+        << entering << 18000 << 6000 << 9000.f << 3000.f << 50.f << 1600.f;
+    QTest::newRow("full, not scaled")
+        << full << 1000 << 1000 << 1000.f << 1000.f << 4080.f << 2650.f;
+  }
+
+  void fitsIntoTheLimitBox() {
+    QFETCH(int, variant);
+    QFETCH(int, w0);
+    QFETCH(int, h0);
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.maxPhotoWidth = 9000;
+    w.maxPhotoHeight = 6000;
+    const auto fit = FileFind::Fit(variant);
+    const bool panel = fit == FileFind::Fit::Panel || fit == FileFind::Fit::PanelSlideshowTick;
+    ImageBox* box = panel ? w.Image1 : w.Image2;
+    const QString path = photoOfTwips(dir.path(), QTest::currentDataTag(), w0, h0);
+    w.Label3->setText("before");
+    w.fitPicture(box, path, fit);
+    const Geometry g = geometryOf(box);
+    QTEST(g.width, "width");
+    QTEST(g.height, "height");
+    QTEST(g.left, "left");
+    QTEST(g.top, "top");
+    QVERIFY(box->stretch());
+    QVERIFY(!box->picture().isNull());
+    QCOMPARE(w.Label3->text(), panel ? path : QStringLiteral("before"));
+  }
+
+  void emptyPathClearsTheBox() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.fitPicture(w.Image1, makeRasterPhoto(dir.path(), "a.png", 100, 100), FileFind::Fit::Panel);
+    w.fitPicture(w.Image1, QString(), FileFind::Fit::Panel);
+    QVERIFY(w.Image1->picture().isNull());
+    QCOMPARE(tw::width(w.Image1), 0.0f);
+    QCOMPARE(w.Label3->text(), QString());
+    QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  void brokenPhotoRefitsThePreviousOne() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    const QString good = makeRasterPhoto(dir.path(), "good.png", 954, 578);  // 14310 x 8670
+    QFile broken(dir.filePath("broken.jpg"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("\xFF\xD8\xFF not really a photo");
+    broken.close();
+    w.fitPicture(w.Image1, good, FileFind::Fit::Panel);
+    // The slideshow's smaller limits show that the previous picture was fitted again.
+    w.fitPicture(w.Image1, broken.fileName(), FileFind::Fit::PanelSlideshowTick);
+    QCOMPARE(w.Label3->text(), broken.fileName());
+    QVERIFY(qAbs(tw::width(w.Image1) - 6495.0f) < 0.01f);
+    QVERIFY(qAbs(tw::left(w.Image1) - 360.0f) < 0.01f);
+    QVERIFY(w.Image1->isVisibleTo(w.frmFoto));
+    w.fitPicture(w.Image1, dir.filePath("missing.jpg"), FileFind::Fit::Panel);
+    QCOMPARE(tw::width(w.Image1), 7155.0f);
+    QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  void steppingPausesAndStopsAtTheEnds() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.optFoto->click();
+    QStringList photos;
+    for (int i = 0; i < 3; ++i)
+      photos << makeRasterPhoto(dir.path(), QString("step%1.png").arg(i), 10 + i, 10);
+    listAsFound(w, photos);
+    w.List1->setListIndex(3);  // opens photo 1
+    QCOMPARE(w.List2->listIndex(), 1);
+    w.Timer2->setEnabled(true);
+    w.cmdContFoto->setText("&Parar");
+
+    clickOn(w.cmdProfoto);
+    QCOMPARE(w.List2->listIndex(), 2);
+    QCOMPARE(w.List1->listIndex(), 5);
+    QCOMPARE(w.Label3->text(), photos[2]);
+    QVERIFY(!w.Timer2->enabled());
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Continuar"));
+    clickOn(w.cmdProfoto);  // the last one: nothing more
+    QCOMPARE(w.List1->listIndex(), 5);
+    QCOMPARE(w.Label3->text(), photos[2]);
+
+    clickOn(w.cmdAntFoto);
+    clickOn(w.cmdAntFoto);
+    QCOMPARE(w.List1->listIndex(), 1);
+    QCOMPARE(w.Label3->text(), photos[0]);
+    clickOn(w.cmdAntFoto);  // the first one: only pauses
+    QCOMPARE(w.List2->listIndex(), 0);
+
+    // Keys on the previous button set the skip direction, nothing else.
+    QTest::keyClick(w.cmdAntFoto, Qt::Key_Up);
+    QVERIFY(w.upKeyPressed);
+    QTest::keyClick(w.cmdAntFoto, Qt::Key_A);
+    QVERIFY(!w.upKeyPressed);
+  }
+
+  void steppingWithEmptyListsOnlyPauses() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.Timer2->setEnabled(true);
+    w.cmdProfoto_Click();
+    w.cmdAntFoto_Click();
+    QVERIFY(!w.Timer2->enabled());
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Continuar"));
+    QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  void slideshowRunsToTheLastPhoto() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.optFoto->click();
+    QStringList photos;
+    for (int i = 0; i < 3; ++i)
+      photos << photoOfTwips(dir.path(), QString("show%1").arg(i), 7155, 4335);
+    listAsFound(w, photos);
+    w.cmdMostraArq_Click();  // from the first photo, running
+    QCOMPARE(w.Label3->text(), photos[0]);
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
+    QVERIFY(w.Timer2->enabled());
+
+    w.Timer2_Timer();
+    QCOMPARE(w.Label3->text(), photos[1]);
+    QCOMPARE(tw::width(w.Image1), 7155.0f);  // shown as an opening shows it
+    w.Timer2_Timer();
+    QCOMPARE(w.Label3->text(), photos[2]);
+    w.Timer2_Timer();  // the last one: refitted in the smaller box, then the end
+    QVERIFY(qAbs(tw::width(w.Image1) - 6495.0f) < 0.01f);
+    QVERIFY(w.viewStopped);
+    QVERIFY(!w.Timer2->enabled());
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
+
+    // Two clicks after the end give one tick that only switches the timer off.
+    clickOn(w.cmdContFoto);
+    clickOn(w.cmdContFoto);
+    QVERIFY(w.Timer2->enabled());
+    w.Timer2_Timer();
+    QVERIFY(!w.Timer2->enabled());
+    QCOMPARE(w.Label3->text(), photos[2]);
+
+    // The previous photo clears the end; continuing runs from there.
+    clickOn(w.cmdAntFoto);
+    QVERIFY(!w.viewStopped);
+    clickOn(w.cmdContFoto);
+    QVERIFY(w.Timer2->enabled());
+    w.Timer2_Timer();
+    QCOMPARE(w.Label3->text(), photos[2]);
+  }
+
+  void slideshowEdgeTicks() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.optFoto->click();
+    w.Timer2->setEnabled(true);
+    w.Timer2_Timer();  // empty result: the end at once
+    QVERIFY(w.viewStopped);
+    QVERIFY(!w.Timer2->enabled());
+
+    const QString a = makeRasterPhoto(dir.path(), "tick.png", 20, 20);
+    listAsFound(w, {a, a});
+    w.List1->setListIndex(-1);
+    w.viewStopped = false;
+    w.Timer2->setEnabled(true);
+    w.Timer2_Timer();  // no selection: clears the box, then opens the first file
+    QCOMPARE(w.List1->listIndex(), 1);
+    QCOMPARE(w.List2->listIndex(), 0);
+    QCOMPARE(w.Label3->text(), a);
+  }
+
+  void sliderSetsThePace_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("1") << 1 << 10 << "T=  .01 Seg.";
+    QTest::newRow("50") << 50 << 500 << "T=  .5 Seg.";
+    QTest::newRow("100") << 100 << 1000 << "T=  1 Seg.";
+    QTest::newRow("150") << 150 << 1500 << "T=  1.5 Seg.";
+    QTest::newRow("200") << 200 << 2000 << "T=  2 Seg.";
+  }
+
+  void sliderSetsThePace() {
+    QFETCH(int, value);
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.Timer2->setEnabled(true);
+    w.SlFoto->setValue(value == 100 ? 99 : 100);
+    w.SlFoto->setValue(value);
+    QTEST(w.Timer2->interval(), "interval");
+    QTEST(w.lblTempoFoto->text(), "caption");
+    QVERIFY(w.Timer2->enabled());
+  }
+
+  void fullScreenEntersStepsAndLeaves() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.optFoto->click();
+    const QString small = photoOfTwips(dir.path(), "fs-small", 1000, 1000);
+    const QString wide = photoOfTwips(dir.path(), "fs-wide", 18560, 6450);
+    listAsFound(w, {small, wide});
+    w.List1->setListIndex(1);
+    QCOMPARE(w.Label3->text(), small);
+
+    clickOn(w.cmdTelaGrande);
+    QVERIFY(w.frmImg2->isVisible());
+    QVERIFY(!w.photoInPanel);
+    QCOMPARE(geometryOf(w.Image2).left, 4190.0f);
+    QCOMPARE(geometryOf(w.Image2).top, 2825.0f);
+    QCOMPARE(w.caption(), QStringLiteral("Vistara"));
+
+    clickOn(w.cmdProFoto2);  // stepping recentres by 80 and 150
+    QCOMPARE(w.List1->listIndex(), 3);
+    const Geometry g = geometryOf(w.Image2);
+    QCOMPARE(g.width, 9280.0f);
+    QCOMPARE(g.height, 3225.0f);
+    QCOMPARE(g.left, 80.0f);
+    QCOMPARE(g.top, 1762.5f);
+    QCOMPARE(w.caption(), wide);        // the opening wrote the path into the caption
+    QCOMPARE(w.Label3->text(), small);  // the panel was not touched
+
+    clickOn(w.cmdImage2Tela);
+    QVERIFY(!w.frmImg2->isVisible());
+    QVERIFY(w.photoInPanel);
+    QCOMPARE(w.caption(), QStringLiteral("Vistara"));
+    QCOMPARE(w.Label3->text(), small);  // the panel shows what it last received
+    QCOMPARE(w.List1->listIndex(), 3);
+
+    clickOn(w.cmdTelaGrande);  // entering with the wide photo: width decides
+    QCOMPARE(geometryOf(w.Image2).left, 50.0f);
+    QCOMPARE(geometryOf(w.Image2).top, 1712.5f);
+    clickOn(w.cmdAntFoto2);
+    QCOMPARE(w.List1->listIndex(), 1);
+    QCOMPARE(w.caption(), small);
+  }
+};
+
+QTEST_MAIN(PhotoTest)
+#include "tst_photo.moc"

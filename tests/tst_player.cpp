@@ -1,0 +1,153 @@
+// The player panel with a scripted player: centring, slider range, sizes, pause, seek,
+// and the tracking tick that advances through the list.
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "support/fakes.h"
+#include "support/results.h"
+#include "support/scriptedplayer.h"
+
+class PlayerTest : public QObject {
+  Q_OBJECT
+
+  QStringList films;
+  QTemporaryDir dir;
+
+  TestWindow windowWithFilms() {
+    TestWindow t = makeTestWindow();
+    listAsFound(*t.window, films);
+    return t;
+  }
+
+ private slots:
+  void initTestCase() {
+    for (int i = 0; i < 3; ++i) films << dir.filePath(QString("film%1.avi").arg(i));
+  }
+
+  void openCompleteCentresAndRanges_data() {
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<int>("maximum");
+    QTest::newRow("95.5 s") << 95.5 << 96;
+    QTest::newRow("94.5 s") << 94.5 << 94;
+    QTest::newRow("0.4 s") << 0.4 << 0;
+    QTest::newRow("no duration") << qQNaN() << 0;
+  }
+
+  void openCompleteCentresAndRanges() {
+    QFETCH(double, duration);
+    TestWindow t = windowWithFilms();
+    FileFind& w = *t.window;
+    w.cmdMostraArq_Click();
+    w.Sl1->setValue(7);
+    t.player->finishOpening(duration);
+    QVERIFY(w.Timer1->enabled());
+    QCOMPARE(w.AMovie1->top(), 322.5f);
+    QCOMPARE(w.AMovie1->left(), 1207.5f);
+    QTEST(w.Sl1->maximum(), "maximum");
+    QCOMPARE(w.Sl1->minimum(), 0);
+    QCOMPARE(w.Sl1->value(), 0);
+  }
+
+  void sizeButtonCyclesAndCentres() {
+    TestWindow t = windowWithFilms();
+    FileFind& w = *t.window;
+    QList<int> sizes;
+    for (int i = 0; i < 5; ++i) {
+      QTest::mouseClick(w.cmdMenorFilme, Qt::LeftButton);
+      sizes << w.AMovie1->displaySize();
+      QCOMPARE(w.AMovie1->top(), 4305 / 2.0f - w.AMovie1->height() / 2.0f);
+      QCOMPARE(w.AMovie1->left(), 7035 / 2.0f - w.AMovie1->width() / 2.0f + 120);
+    }
+    QCOMPARE(sizes, QList<int>({1, 2, 3, 4, 0}));
+    QCOMPARE(w.AMovie1->top(), 322.5f);
+
+    t.player->forceDisplaySize(7);  // outside 0..4: unchanged, centred all the same
+    w.AMovie1->setTop(0);
+    w.cmdMenorFilme_Click();
+    QCOMPARE(w.AMovie1->displaySize(), 7);
+    QCOMPARE(w.AMovie1->top(), 322.5f);
+  }
+
+  void pauseAndContinue() {
+    TestWindow t = windowWithFilms();
+    FileFind& w = *t.window;
+    w.cmdMostraArq_Click();
+    t.player->finishOpening(30);
+    w.cmdPararFilme_Click();
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
+    QCOMPARE(t.player->pauses, 1);
+    QVERIFY(!w.Timer1->enabled());
+    QVERIFY(w.AMovie1->state() != 2);
+
+    // Another file opened while paused plays and is tracked; the caption stays.
+    w.cmdProximo_Click();
+    QCOMPARE(t.player->fileName(), films[1]);
+    t.player->finishOpening(30);
+    QVERIFY(w.Timer1->enabled());
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
+    w.cmdPararFilme_Click();
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Pausa"));
+    QCOMPARE(t.player->runs, 1);
+    QVERIFY(w.Timer1->enabled());
+  }
+
+  void onlyTheUsersMovesSeek() {
+    TestWindow t = windowWithFilms();
+    FileFind& w = *t.window;
+    w.cmdMostraArq_Click();
+    t.player->finishOpening(100);
+    t.player->setPosition(12.5);
+    w.Timer1_Timer();
+    QCOMPARE(w.Sl1->value(), 12);
+    t.player->setPosition(13.5);
+    w.Timer1_Timer();
+    QCOMPARE(w.Sl1->value(), 14);
+    QVERIFY(t.player->seeks.isEmpty());
+
+    w.Sl1->triggerAction(QAbstractSlider::SliderPageStepAdd);  // as a click on the track
+    QCOMPARE(t.player->seeks.size(), 1);
+    QCOMPARE(t.player->seeks.last(), double(w.Sl1->value()));
+    w.Sl1->setFocus();
+    QTest::keyClick(w.Sl1, Qt::Key_Right);
+    QCOMPARE(t.player->seeks.last(), double(w.Sl1->value()));
+    const int seeks = t.player->seeks.size();
+    w.Sl1->setValue(50);  // the program's own change
+    QCOMPARE(t.player->seeks.size(), seeks);
+  }
+
+  void trackingAdvancesWhenThePlayerStops() {
+    TestWindow t = windowWithFilms();
+    FileFind& w = *t.window;
+    w.cmdMostraArq_Click();
+    t.player->finishOpening(10);
+    t.player->setState(0);  // ended
+    w.Timer1_Timer();
+    QCOMPARE(w.List1->listIndex(), 3);
+    QCOMPARE(t.player->fileName(), films[1]);
+    t.player->setState(1);  // any state but running counts as finished
+    w.Timer1_Timer();
+    QCOMPARE(t.player->fileName(), films[2]);
+    t.player->setState(0);
+    const int opened = t.player->opened.size();
+    w.Timer1_Timer();  // the last file: nothing more
+    QCOMPARE(w.List1->listIndex(), 5);
+    QCOMPARE(t.player->opened.size(), opened);
+
+    w.listResetPending = true;
+    w.List1->setListIndex(-1);
+    w.listResetPending = false;
+    w.Timer1_Timer();  // no selection: the first file
+    QCOMPARE(w.List1->listIndex(), 1);
+    QCOMPARE(t.player->fileName(), films[0]);
+
+    w.viewStopped = true;
+    w.Timer1->setEnabled(true);
+    t.player->setState(0);
+    w.Timer1_Timer();
+    QVERIFY(!w.Timer1->enabled());
+    QCOMPARE(w.List1->listIndex(), 1);
+  }
+};
+
+QTEST_MAIN(PlayerTest)
+#include "tst_player.moc"

@@ -1,0 +1,336 @@
+// Opening found files, showing them all, moving through them and going back to search.
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/twips.h"
+#include "support/fakes.h"
+#include "support/pictures.h"
+#include "support/results.h"
+#include "support/scriptedplayer.h"
+
+namespace {
+
+QStringList someFiles(const QString& folder, int n, const QString& ext) {
+  QStringList paths;
+  for (int i = 0; i < n; ++i) paths << QDir(folder).filePath(QString("f%1.%2").arg(i).arg(ext));
+  return paths;
+}
+
+}  // namespace
+
+class ViewingTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir;
+
+ private slots:
+  void folderLinesSkipInTheLastKeysDirection() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    const QStringList films = someFiles(dir.path(), 5, "avi");
+    listAsFound(w, films);
+    w.List1->setListIndex(6);  // the folder line of file 3
+    QCOMPARE(w.List1->listIndex(), 7);
+    QCOMPARE(w.List2->listIndex(), 3);
+    // The re-entrant opening and the outer run both hand the same file on.
+    QCOMPARE(t.player->opened, QStringList({films[3], films[3]}));
+    QCOMPARE(w.Label2->text(), films[3]);
+    QVERIFY(w.frmFilme->isVisible() || w.frmFilme->isVisibleTo(&w));
+
+    w.List1_KeyDown(38, 0);  // Up arrow: folder lines skip upwards
+    t.player->opened.clear();
+    w.List1->setListIndex(6);
+    QCOMPARE(w.List1->listIndex(), 5);
+    QCOMPARE(t.player->opened.last(), films[2]);
+    w.List1_KeyDown(40, 0);
+    QVERIFY(!w.upKeyPressed);
+
+    // Up from the first file line: no selection, the player is left without a file.
+    w.List1_KeyDown(38, 0);
+    w.List1->setListIndex(1);
+    w.List1->setListIndex(0);
+    QCOMPARE(w.List1->listIndex(), -1);
+    QCOMPARE(w.List2->listIndex(), -1);
+    QCOMPARE(t.player->fileName(), QString());
+  }
+
+  void theUpArrowStepsFromFileToFile() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QStringList films = someFiles(dir.path(), 3, "mpg");
+    listAsFound(w, films);  // the selection rests on the last line, file 2
+    w.List1->setFocus();
+    QTest::keyClick(w.List1, Qt::Key_Up);
+    QCOMPARE(w.List1->listIndex(), 3);
+    QCOMPARE(t.player->fileName(), films[1]);
+    QTest::keyClick(w.List1, Qt::Key_Down);
+    QCOMPARE(w.List1->listIndex(), 5);
+    QCOMPARE(t.player->fileName(), films[2]);
+  }
+
+  void firstOpeningMovesTheListAndSetsCaptions() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    listAsFound(w, someFiles(dir.path(), 2, "avi"));
+    w.cmdPararFilme->setText("&Continuar");
+    w.cmdContFoto->setText("&Parar");
+    w.List1->setListIndex(1);
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Pausa"));
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
+    QCOMPARE(tw::top(w.List1), 4230.0f);
+    QCOMPARE(tw::left(w.List1), 7560.0f);
+    for (QWidget* c : {(QWidget*)w.cmdIniciar, (QWidget*)w.Drive1, (QWidget*)w.Dir1,
+                       (QWidget*)w.cmdParar, (QWidget*)w.cmdSaida})
+      QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
+    QVERIFY(w.cmdMostraArq->isEnabled());  // only photos disable it
+    // Later openings keep whatever caption the button has.
+    w.cmdPararFilme->setText("&Continuar");
+    w.List1->setListIndex(3);
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
+  }
+
+  void photoOpeningsShowThePanelOrTheFullScreen() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.optFoto->click();
+    QStringList photos;
+    for (int i = 0; i < 4; ++i)
+      photos << makeRasterPhoto(dir.path(), QString("p%1.png").arg(i), 30 + i, 20);
+    listAsFound(w, photos);
+    w.frmFilme->show();
+    w.List1->setListIndex(3);
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Continuar"));
+    QVERIFY(!w.frmFilme->isVisibleTo(&w));
+    QVERIFY(w.frmFoto->isVisibleTo(&w));
+    QVERIFY(!w.cmdMostraArq->isEnabled());
+    QCOMPARE(w.Label3->text(), photos[1]);
+    QVERIFY(t.player->opened.isEmpty());
+
+    // Full screen: folder lines map to a neighbouring file, halves to even.
+    w.photoInPanel = false;
+    w.List1->setListIndex(6);
+    QCOMPARE(w.List1->listIndex(), 6);
+    QCOMPARE(w.List2->listIndex(), 2);
+    QCOMPARE(w.caption(), photos[2]);
+    w.List1->setListIndex(4);
+    QCOMPARE(w.List2->listIndex(), 2);
+    w.List1->setListIndex(2);
+    QCOMPARE(w.List2->listIndex(), 0);
+    QCOMPARE(w.Label3->text(), photos[1]);  // the panel is not touched full screen
+  }
+
+  void nothingOpensWhileDisabledOrPendingReset() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    listAsFound(w, someFiles(dir.path(), 2, "wav"));
+    w.viewStopped = true;
+    w.List1->setEnabled(false);
+    w.List1->setListIndex(1);
+    w.List1->setEnabled(true);
+    w.listResetPending = true;
+    w.List1->setListIndex(3);
+    QVERIFY(w.viewStopped);
+    QVERIFY(t.player->opened.isEmpty());
+    QCOMPARE(tw::top(w.List1), 1440.0f);
+  }
+
+  void emptyResultsSayThereIsNothing() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.List1->addItem("--> /somewhere");  // a line without a found file behind it
+    w.List1->setListIndex(0);
+    QCOMPARE(t.messages->shown, QStringList({"Não existem arquivos selecionados."}));
+    QCOMPARE(tw::top(w.List1), 1440.0f);
+
+    t.messages->shown.clear();
+    w.cmdMostraArq_Click();
+    QCOMPARE(t.messages->shown, QStringList({"Não existem arquivos selecionados."}));
+    QVERIFY(w.cmdMostraArq->isEnabled());
+    QVERIFY(w.cmdIniciar->isEnabled());
+    QCOMPARE(tw::top(w.List1), 1440.0f);
+  }
+
+  void showAllPlaysTheFirstFilm() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    const QStringList films = someFiles(dir.path(), 3, "avi");
+    listAsFound(w, films);
+    w.frmFoto->show();
+    w.Timer1->setEnabled(true);
+    w.cmdPararFilme->setText("&Continuar");
+    w.cmdMostraArq_Click();
+    QVERIFY(w.frmFilme->isVisibleTo(&w));
+    QVERIFY(!w.frmFoto->isVisibleTo(&w));
+    QVERIFY(!w.Timer1->enabled());
+    QCOMPARE(w.List1->listIndex(), 1);
+    QCOMPARE(t.player->fileName(), films[0]);
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
+    QVERIFY(!w.cmdMostraArq->isEnabled());
+  }
+
+  void showAllOpensASingleFoundFile() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    const QStringList one = someFiles(dir.path(), 1, "wav");
+    listAsFound(w, one);
+    QCOMPARE(w.List1->listIndex(), 1);
+    w.cmdMostraArq_Click();
+    QCOMPARE(t.player->opened, QStringList({one[0]}));
+  }
+
+  void showAllPhotosStartsOrResumes() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.optFoto->click();
+    QStringList photos;
+    for (int i = 0; i < 4; ++i)
+      photos << makeRasterPhoto(dir.path(), QString("s%1.png").arg(i), 40, 30 + i);
+    listAsFound(w, photos);
+    w.cmdMostraArq_Click();  // right after a search: from the first, running
+    QCOMPARE(w.Label3->text(), photos[0]);
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
+    QVERIFY(w.Timer2->enabled());
+
+    w.cmdProfoto_Click();
+    w.cmdProfoto_Click();  // the third photo
+    w.cmdBusca_Click();
+    QVERIFY(!w.frmFoto->isVisibleTo(&w));
+    QVERIFY(!w.Timer2->enabled());
+    w.cmdMostraArq_Click();  // resumes on the third photo, paused
+    QCOMPARE(w.Label3->text(), photos[2]);
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Continuar"));
+    QVERIFY(!w.Timer2->enabled());
+
+    w.photoInPanel = false;  // full screen chosen earlier: Image2, Label3 untouched
+    w.Label3->setText("panel");
+    w.cmdBusca_Click();
+    w.cmdMostraArq_Click();
+    QCOMPARE(w.Label3->text(), QStringLiteral("panel"));
+    QVERIFY(!w.Image2->picture().isNull());
+
+    // The last photo viewed: the slideshow starts again from the first.
+    w.photoInPanel = true;
+    w.cmdProfoto_Click();
+    w.cmdBusca_Click();
+    w.cmdMostraArq_Click();
+    QCOMPARE(w.Label3->text(), photos[0]);
+    QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
+  }
+
+  void showAllFollowsTheKindChosenNow() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.optFoto->click();
+    const QString photo = makeRasterPhoto(dir.path(), "k.png", 10, 10);
+    listAsFound(w, {photo});
+    w.optFilme->click();
+    w.cmdMostraArq_Click();
+    QCOMPARE(t.player->fileName(), photo);
+  }
+
+  void previousAndNextButtons() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    listAsFound(w, someFiles(dir.path(), 3, "avi"));
+    w.List1->setListIndex(1);
+    w.Timer1->setEnabled(true);
+    w.cmdAnterior_Click();  // first file: nothing, the timer stays
+    QCOMPARE(w.List1->listIndex(), 1);
+    QVERIFY(w.Timer1->enabled());
+    w.cmdProximo_Click();
+    QCOMPARE(w.List1->listIndex(), 3);
+    QVERIFY(!w.Timer1->enabled());
+    w.cmdProximo_Click();
+    QCOMPARE(w.List1->listIndex(), 5);
+    w.cmdProximo_Click();  // last file: nothing
+    QCOMPARE(w.List1->listIndex(), 5);
+    w.cmdAnterior_Click();
+    QCOMPARE(w.List1->listIndex(), 3);
+    w.cmdAnterior_Click();
+    QCOMPARE(w.List1->listIndex(), 1);
+
+    w.listResetPending = true;
+    w.List1->setListIndex(-1);
+    w.listResetPending = false;
+    w.cmdAnterior_Click();
+    QCOMPARE(w.List1->listIndex(), -1);
+    w.cmdProximo_Click();  // no selection: the first file
+    QCOMPARE(w.List1->listIndex(), 1);
+  }
+
+  void returnToSearchWithAPlayerKind() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QStringList films = someFiles(dir.path(), 3, "avi");
+    listAsFound(w, films);
+    w.cmdMostraArq_Click();
+    t.player->finishOpening(5);
+    QVERIFY(w.Timer1->enabled());
+    QTest::mouseClick(w.cmdBusca, Qt::LeftButton);
+    QCOMPARE(tw::top(w.List1), 1440.0f);
+    QCOMPARE(tw::width(w.List1), 3255.0f);
+    for (QWidget* c : {(QWidget*)w.cmdIniciar, (QWidget*)w.Drive1, (QWidget*)w.Dir1,
+                       (QWidget*)w.cmdParar, (QWidget*)w.cmdMostraArq, (QWidget*)w.cmdSaida})
+      QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+    QVERIFY(w.viewStopped);
+    QVERIFY(!w.Timer1->enabled());
+    QVERIFY(!w.frmFilme->isVisible());
+    QCOMPARE(t.player->fileName(), QString());
+    QCOMPARE(w.List1->listIndex(), -1);
+    QVERIFY(w.List1->hasFocus());
+    QVERIFY(!w.listResetPending);  // the focus cleared it at once
+    QCOMPARE(w.List2->listCount(), 3);
+
+    // The next click opens that line's file, as a first opening.
+    w.cmdPararFilme->setText("&Continuar");
+    w.List1->setListIndex(3);
+    QCOMPARE(t.player->fileName(), films[1]);
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Pausa"));
+  }
+
+  void returnToSearchFollowsTheKindChosenNow() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    listAsFound(w, someFiles(dir.path(), 2, "avi"));
+    w.cmdMostraArq_Click();
+    t.player->finishOpening(5);
+    w.optFoto->click();
+    w.Timer2->setEnabled(true);
+    w.frmFoto->show();
+    w.cmdBusca_Click();
+    QVERIFY(!w.Timer2->enabled());
+    QVERIFY(!w.frmFoto->isVisibleTo(&w));
+    QVERIFY(w.frmFilme->isVisibleTo(&w));
+    QVERIFY(w.Timer1->enabled());
+    QVERIFY(!t.player->fileName().isEmpty());
+    QCOMPARE(w.List1->listIndex(), 1);
+  }
+
+  void returnToSearchInSearchMode() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.cmdBusca_Click();
+    QCOMPARE(tw::top(w.List1), 1440.0f);
+    QVERIFY(w.cmdParar->isEnabled());
+    QCOMPARE(t.player->opened, QStringList({QString()}));
+    QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  void aLongResultSteppedEndToEnd() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    listAsFound(w, someFiles(dir.path(), 100000, "avi"));
+    w.List1->setListIndex(1);
+    while (w.List1->listIndex() < w.List1->listCount() - 1) w.cmdProximo_Click();
+    QCOMPARE(w.List2->listIndex(), 99999);
+    QCOMPARE(t.player->opened.size(), 100000);
+    QVERIFY(t.messages->shown.isEmpty());
+  }
+};
+
+QTEST_MAIN(ViewingTest)
+#include "tst_viewing.moc"
