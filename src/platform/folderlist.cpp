@@ -32,9 +32,8 @@ QStringList ancestorsOf(const QString& path) {
 }  // namespace
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
-  connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    setPath(item->data(Qt::UserRole).toString());
-  });
+  connect(this, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { setPath(item->data(Qt::UserRole).toString()); });
 }
 
 void FolderList::setBrowsable(bool on) {
@@ -42,11 +41,13 @@ void FolderList::setBrowsable(bool on) {
   fillView();
 }
 
-void FolderList::setStayOnDevice(bool on) { options_.stayOnDevice = on; }
+void FolderList::setStayOnDevice(bool on) {
+  options_.stayOnDevice = on;
+}
 
 bool FolderList::setPath(const QString& newPath) {
   const QString p = normalised(newPath);
-  auto contents = readFolder(p, options_);
+  auto contents = readFolder(p, options_, &chain_);
   if (!contents->ok) return false;
   contents_ = std::move(contents);
   if (p == path_) return true;
@@ -58,12 +59,13 @@ bool FolderList::setPath(const QString& newPath) {
 
 void FolderList::refresh() {
   if (path_.isEmpty()) return;
-  auto contents = readFolder(path_, options_);
-  if (contents->ok) contents_ = std::move(contents);
+  contents_ = readFolder(path_, options_, &chain_);
   fillView();
 }
 
-int FolderList::listCount() const { return contents_ ? int(contents_->subfolders.size()) : 0; }
+int FolderList::listCount() const {
+  return contents_ ? int(contents_->subfolders.size()) : 0;
+}
 
 QString FolderList::list(int index) const {
   if (!contents_ || index < 0 || index >= contents_->subfolders.size()) return {};

@@ -13,16 +13,17 @@ class FolderList : public QListWidget {
  public:
   explicit FolderList(QWidget* parent = nullptr);
 
-  void setBrowsable(bool on);          // shown lists fill their view
-  void setStayOnDevice(bool on);       // hidden walks stay on one file system
+  void setBrowsable(bool on);     // shown lists fill their view
+  void setStayOnDevice(bool on);  // hidden walks stay on one file system
 
   QString path() const { return path_; }
   // Returns false, and changes nothing, when the folder cannot be listed.
   bool setPath(const QString& path);
+  // Reads the folder again; one that can no longer be listed shows no subfolders.
   void refresh();
 
-  int listCount() const;               // subfolder count
-  QString list(int index) const;       // full path of subfolder `index`
+  int listCount() const;          // subfolder count
+  QString list(int index) const;  // full path of subfolder `index`
 
  signals:
   void change();
@@ -33,4 +34,5 @@ class FolderList : public QListWidget {
   std::shared_ptr<const FolderContents> contents_;
   bool browsable_ = false;
   FolderReadOptions options_;
+  FolderChain chain_;  // a walk down the tree opens each folder relative to its parent
 };

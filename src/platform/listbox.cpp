@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "platform/keys.h"
+#include "platform/linestore.h"
 
 // Rows become visible to the view only when it syncs; the lines themselves are
 // complete at once.
@@ -12,14 +13,14 @@ class ListBoxModel : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
 
-  std::vector<QString> lines;
+  LineStore lines;
   int shown = 0;
 
   int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : shown; }
 
   QVariant data(const QModelIndex& index, int role) const override {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown) return {};
-    return lines[size_t(index.row())];
+    return lines.at(index.row());
   }
 
   void catchUp() {
@@ -34,7 +35,6 @@ class ListBoxModel : public QAbstractListModel {
   void reset() {
     beginResetModel();
     lines.clear();
-    lines.shrink_to_fit();
     shown = 0;
     endResetModel();
   }
@@ -49,14 +49,20 @@ ListBox::ListBox(QWidget* parent)
   syncTimer_->setSingleShot(true);
   syncTimer_->setInterval(33);
   connect(syncTimer_, &QTimer::timeout, this, &ListBox::syncView);
-  connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current, const QModelIndex&) { onViewCurrentChanged(current); });
+  connect(
+      selectionModel(), &QItemSelectionModel::currentChanged, this,
+      [this](const QModelIndex& current, const QModelIndex&) { onViewCurrentChanged(current); });
 }
 
 ListBox::~ListBox() = default;
 
 void ListBox::addItem(const QString& line) {
-  model_->lines.push_back(line);
+  model_->lines.add(QString(), line);
+  scheduleSync();
+}
+
+void ListBox::addItem(const QString& head, const QString& tail) {
+  model_->lines.add(head, tail);
   scheduleSync();
 }
 
@@ -67,14 +73,18 @@ void ListBox::clear() {
   index_ = -1;
 }
 
-int ListBox::listCount() const { return int(model_->lines.size()); }
+int ListBox::listCount() const {
+  return int(model_->lines.size());
+}
 
 QString ListBox::list(int index) const {
   if (index < 0 || index >= listCount()) return {};
-  return model_->lines[size_t(index)];
+  return model_->lines.at(index);
 }
 
-QString ListBox::text() const { return list(index_); }
+QString ListBox::text() const {
+  return list(index_);
+}
 
 bool ListBox::setListIndex(int index) {
   if (index < -1 || index >= listCount()) return false;

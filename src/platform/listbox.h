@@ -17,6 +17,9 @@ class ListBox : public QListView {
   ~ListBox() override;
 
   void addItem(const QString& line);
+  // Appends `head` followed by `tail`. A head passed again as the same QString object
+  // (a folder's path for each of its files) is stored once for all its lines.
+  void addItem(const QString& head, const QString& tail);
   void clear();
   int listCount() const;
   QString list(int index) const;  // empty text outside the list

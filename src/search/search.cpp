@@ -1,6 +1,110 @@
-#include "app/filefind.h"
+// The recursive media search: the start and stop buttons, and the folder step that runs
+// whenever Dir2 is moved to a folder. Each subfolder is searched by moving Dir2 to it, so
+// the walk nests one level per folder; pending events run only before each descent.
+#include <QCoreApplication>
 
-void FileFind::cmdIniciar_Click() {}
-void FileFind::cmdParar_Click() {}
-void FileFind::Dir2_Change() {}
-void FileFind::scanFolder() {}
+#include "app/filefind.h"
+#include "platform/folderread.h"
+#include "platform/numberformat.h"
+#include "platform/stackroom.h"
+
+namespace {
+
+// Stack kept free below a folder step before it descends: enough for the event run and
+// the next levels. Deeper than that (tens of thousands of levels) the tree is not entered.
+constexpr std::size_t kStackReserve = 512 * 1024;
+
+QString statisticsText(qint64 totalBytes, int fileCount) {
+  return formatTwoDecimals(double(totalBytes) / 1024000.0) + QStringLiteral(" MB em ") +
+         plainNumberText(fileCount) + QStringLiteral(" Arquivos");
+}
+
+QString fileLine(const QString& name, qint64 length) {
+  return QStringLiteral("       ") + name + QStringLiteral("  ") +
+         formatThousands(double(length) / 1024.0) + QStringLiteral(" KB");
+}
+
+}  // namespace
+
+void FileFind::cmdIniciar_Click() {
+  listResetPending = false;
+  cmdIniciar->setEnabled(false);
+  Dir1->refresh();
+  Drive1->setEnabled(false);
+  Dir1->setEnabled(false);
+  cmdParar->setEnabled(true);
+  cmdMostraArq->setEnabled(false);
+  cmdBusca->setEnabled(false);
+  List1->setEnabled(false);
+  for (QWidget* kind : {optFilme, optFoto, optMusica, optSom}) kind->setEnabled(false);
+  fileCount = 0;
+  totalBytes = 0;
+  searchStopRequested = false;
+  List1->setVisible(false);
+  List1->clear();
+  List2->clear();
+  List1->setVisible(true);
+
+  const QString start = Dir1->path();
+  if (Dir2->path() == start) {
+    Dir2->refresh();  // an unchanged path raises nothing, but the folder may have changed
+    scanFolder();
+  } else {
+    Dir2->setPath(start);  // runs the whole walk before it returns
+  }
+
+  for (QWidget* w :
+       {static_cast<QWidget*>(optFilme), static_cast<QWidget*>(optFoto),
+        static_cast<QWidget*>(cmdBusca), static_cast<QWidget*>(optMusica),
+        static_cast<QWidget*>(optSom), static_cast<QWidget*>(cmdIniciar),
+        static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(cmdParar),
+        static_cast<QWidget*>(cmdMostraArq), static_cast<QWidget*>(List1)}) {
+    w->setEnabled(true);
+  }
+  cmdIniciar->setFocus();
+}
+
+void FileFind::cmdParar_Click() {
+  searchStopRequested = true;
+}
+
+void FileFind::Dir2_Change() {
+  scanFolder();
+}
+
+void FileFind::scanFolder() {
+  File1->setPath(Dir2->path());
+  File1->setPattern(Text1->text());
+  if (File1->listCount() != 0) {
+    const QString folder = Dir2->path();
+    const QString folderLine = QStringLiteral("--> ") + folder;  // one string for all its lines
+    const QString pathHead = withTrailingSeparator(folder);
+    const int last = File1->listCount() - 1;
+    for (int i = 0; i <= last; ++i) {
+      File1->setListIndex(i);
+      const QString name = File1->fileName();
+      const qint64 length = fileLength(pathHead + name);
+      if (length < 0) continue;  // gone since the folder was read, or unreadable
+      List1->addItem(folderLine, QString());
+      List2->addItem(pathHead, name);
+      ++fileCount;
+      totalBytes += length;
+      List1->addItem(fileLine(name, length));
+      lblConta->setText(statisticsText(totalBytes, fileCount));
+      const int newest = List1->listCount() - 1;
+      List1->setSelected(newest, false);
+      List1->setListIndex(newest);
+    }
+  }
+
+  const int count = Dir2->listCount();
+  if (count == 0 || !stackRoomLeft(kStackReserve)) return;
+  QStringList subfolders;  // Dir2 changes with every descent; the loop keeps this folder's
+  subfolders.reserve(count);
+  for (int j = 0; j < count; ++j) subfolders.append(Dir2->list(j));
+  for (const QString& subfolder : std::as_const(subfolders)) {
+    QCoreApplication::processEvents();
+    if (searchStopRequested) break;
+    Dir2->setPath(subfolder);  // searches the whole subtree before it returns
+  }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <memory>
+#include <vector>
+
+// The lines of a list, kept compactly for lists of millions: each line's own text once,
+// one byte a character when it fits, and a head shared by consecutive lines (passed as
+// the same QString object) once for all of them. Lines are composed when asked for.
+class LineStore {
+ public:
+  void add(const QString& head, QStringView tail);
+  QString at(qsizetype index) const;
+  qsizetype size() const { return qsizetype(lines_.size()); }
+  void clear();
+
+ private:
+  struct Line {
+    quint64 where;  // chunk << 32 | offset
+    quint32 head;   // index into heads_, or kNoHead
+    quint32 size;   // characters; the top bit marks two bytes a character
+  };
+  static constexpr quint32 kNoHead = 0xFFFFFFFFu;
+  static constexpr quint32 kWide = 0x80000000u;
+  static constexpr size_t kChunk = size_t(1) << 20;
+
+  char* allocate(size_t bytes, quint64& where);
+
+  std::deque<Line> lines_;
+  std::vector<QString> heads_;
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  size_t used_ = kChunk;  // bytes used in the last chunk
+};

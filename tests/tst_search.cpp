@@ -1,0 +1,468 @@
+// The media search, driven through the window's own controls over real folder trees.
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/folderread.h"
+#include "support/fakes.h"
+#include "support/tree.h"
+
+namespace {
+
+const QString kPhotos = QStringLiteral("*.jpg;*.gif;*.bmp;  *.wmf;*.ico");
+const QString kFilms = QStringLiteral("*.avi;*.mpg;*.mov");
+
+QString folderLine(const QString& folder) {
+  return QStringLiteral("--> ") + folder;
+}
+
+QString fileLine(const QString& name, const QString& kb) {
+  return QStringLiteral("       ") + name + QStringLiteral("  ") + kb + QStringLiteral(" KB");
+}
+
+QStringList lines(const ListBox* list) {
+  QStringList out;
+  for (int i = 0; i < list->listCount(); ++i) out.append(list->list(i));
+  return out;
+}
+
+// Starts a search of `folder` for `patterns` the way a person does.
+void search(FileFind& w, const QString& folder, const QString& patterns) {
+  QVERIFY(w.Dir1->setPath(folder));
+  w.Text1->setText(patterns);
+  QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
+}
+
+// The controls a search locks, and whether each is enabled.
+QList<bool> lockedControls(FileFind& w) {
+  QList<bool> on;
+  for (QWidget* c : {static_cast<QWidget*>(w.cmdIniciar), static_cast<QWidget*>(w.Drive1),
+                     static_cast<QWidget*>(w.Dir1), static_cast<QWidget*>(w.cmdMostraArq),
+                     static_cast<QWidget*>(w.cmdBusca), static_cast<QWidget*>(w.List1),
+                     static_cast<QWidget*>(w.optFilme), static_cast<QWidget*>(w.optFoto),
+                     static_cast<QWidget*>(w.optMusica), static_cast<QWidget*>(w.optSom)}) {
+    on.append(c->isEnabled());
+  }
+  return on;
+}
+
+const QList<bool> kAllOn(10, true);
+const QList<bool> kAllOff(10, false);
+
+// The window as after a complete search: everything enabled, the focus on the start.
+void verifyIdle(FileFind& w) {
+  QCOMPARE(lockedControls(w), kAllOn);
+  QVERIFY(w.cmdParar->isEnabled());
+  QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.cmdIniciar));
+}
+
+}  // namespace
+
+class SearchTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QLocale::setDefault(QLocale(QStringLiteral("pt_BR"))); }
+
+  void init() {
+    t_ = makeTestWindow();
+    t_.window->showCentred();
+  }
+  void cleanup() { t_ = {}; }
+
+  // ---- media kinds, drives, refresh ----
+
+  void optionButtonsWriteTheirPatterns_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("patterns");
+    QTest::newRow("photo") << "optFoto" << kPhotos;
+    QTest::newRow("music") << "optMusica"
+                           << "*.mid";
+    QTest::newRow("sound") << "optSom"
+                           << "*.wav";
+    QTest::newRow("film") << "optFilme" << kFilms;
+  }
+
+  void optionButtonsWriteTheirPatterns() {
+    QFETCH(QString, button);
+    QFETCH(QString, patterns);
+    FileFind& w = *t_.window;
+    w.Text1->setText(QStringLiteral("*.txt"));
+    QTest::mouseClick(w.findChild<QWidget*>(button), Qt::LeftButton);
+    QCOMPARE(w.Text1->text(), patterns);
+    QTest::mouseClick(w.optFoto, Qt::LeftButton);
+    QCOMPARE(w.Text1->text().size(), 31);  // two blanks before "*.wmf"
+  }
+
+  void refreshChangesNothingElse() {
+    TestTree tree;
+    tree.folder("a");
+    FileFind& w = *t_.window;
+    QVERIFY(w.Dir1->setPath(tree.root()));
+    QTest::mouseClick(w.optFoto, Qt::LeftButton);
+    const QString drive = w.Drive1->drive();
+    tree.folder("b");
+    QCOMPARE(w.Dir1->listCount(), 1);
+    QTest::mouseClick(w.cmdAtualizar, Qt::LeftButton);
+    QCOMPARE(w.Dir1->listCount(), 2);  // the new folder is seen
+    QCOMPARE(w.Dir1->path(), tree.root());
+    QCOMPARE(w.Drive1->drive(), drive);
+    QCOMPARE(w.Text1->text(), kPhotos);
+    QVERIFY(w.optFoto->isChecked());
+  }
+
+  void driveChange_data() {
+    QTest::addColumn<QStringList>("unready");  // "A", "B": drives that do not answer
+    QTest::addColumn<bool>("bMissing");        // B's mount point cannot be listed
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<QString>("endsOn");
+    QTest::newRow("ready") << QStringList() << false << 0 << "B";
+    QTest::newRow("not ready") << QStringList{"B"} << false << 1 << "A";
+    QTest::newRow("cannot be listed") << QStringList() << true << 1 << "A";
+    QTest::newRow("previous unready too") << QStringList{"A", "B"} << false << 2 << "A";
+  }
+
+  void driveChange() {
+    QFETCH(QStringList, unready);
+    QFETCH(bool, bMissing);
+    QFETCH(int, messages);
+    QFETCH(QString, endsOn);
+    TestTree tree;
+    const QString a = tree.folder("A") + '/';
+    const QString b = tree.path("B") + '/';
+    if (!bMissing) tree.folder("B");
+    tree.file("A/x.avi");
+    TestWindow t = makeTestWindow({a, b});
+    FileFind& w = *t.window;
+    w.showCentred();
+    w.Drive1->setDrive(a);
+    QCOMPARE(w.Dir1->path(), tree.path("A"));
+    w.cmdSaida->setFocus();
+    for (const QString& d : unready) t.volumes->unready.insert(d == "A" ? a : b);
+
+    w.Drive1->setDrive(b);
+    QCOMPARE(t.messages->shown.size(), messages);
+    for (const QString& m : t.messages->shown) QCOMPARE(m, "Dispositivo não está preparado...");
+    QCOMPARE(w.Drive1->drive(), endsOn == "A" ? a : b);
+    QCOMPARE(w.Dir1->path(), tree.path(endsOn));
+    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.cmdIniciar));
+
+    t.volumes->unready.clear();
+    QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);  // a search runs on the drive shown
+    QCOMPARE(w.fileCount, endsOn == "A" ? 1 : 0);
+  }
+
+  // ---- result lines and statistics ----
+
+  void threeFilesOfOneFolder() {
+    TestTree tree;
+    for (const char* name : {"c.jpg", "a.jpg", "b.gif"}) tree.file(QString("fotos/") + name, 2048);
+    tree.file("fotos/notes.txt", 10);
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    const QString dir = tree.path("fotos");
+    QCOMPARE(lines(w.List1),
+             (QStringList{folderLine(dir), fileLine("a.jpg", "2"), folderLine(dir),
+                          fileLine("b.gif", "2"), folderLine(dir), fileLine("c.jpg", "2")}));
+    QCOMPARE(lines(w.List2), (QStringList{dir + "/a.jpg", dir + "/b.gif", dir + "/c.jpg"}));
+    QCOMPARE(w.fileCount, 3);
+    QCOMPARE(w.totalBytes, qint64(6144));
+    QCOMPARE(w.lblConta->text(), QStringLiteral("0,01 MB em  3 Arquivos"));
+    QCOMPARE(w.List1->listIndex(), 5);  // the newest line stays selected
+    verifyIdle(w);
+  }
+
+  void sizesAndStatistics_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("kb");
+    QTest::addColumn<QString>("statistics");
+    QTest::newRow("empty") << qint64(0) << ""
+                           << "0, MB em  1 Arquivos";
+    QTest::newRow("under 512 bytes") << qint64(511) << ""
+                                     << "0, MB em  1 Arquivos";
+    QTest::newRow("512 bytes") << qint64(512) << "1"
+                               << "0, MB em  1 Arquivos";
+    QTest::newRow("1,024,000 bytes") << qint64(1024000) << "1.000"
+                                     << "1, MB em  1 Arquivos";
+    QTest::newRow("2,560,000 bytes") << qint64(2560000) << "2.500"
+                                     << "2,5 MB em  1 Arquivos";
+    QTest::newRow("3 GB, sparse") << qint64(3) * 1024 * 1024 * 1024 << "3.145.728"
+                                  << "3145,73 MB em  1 Arquivos";
+  }
+
+  void sizesAndStatistics() {
+    QFETCH(qint64, size);
+    QFETCH(QString, kb);
+    QFETCH(QString, statistics);
+    TestTree tree;
+    QVERIFY(!tree.file("mar.jpg", size).isEmpty());
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    QCOMPARE(w.List1->list(1), fileLine("mar.jpg", kb));
+    QCOMPARE(w.totalBytes, size);
+    QCOMPARE(w.lblConta->text(), statistics);
+  }
+
+  // Depth first, pre-order: a folder's files, then each subfolder's whole subtree, both
+  // in name order without regard to case; hidden entries and other kinds left out.
+  void walkOrder() {
+    TestTree tree;
+    for (const char* f : {"z.jpg", "B.JPG", "a.Jpg", "b/c.gif", "b/a/x.bmp", "b/a/y.txt", "A/1.ico",
+                          "A/deep/er/2.wmf", "c/none.txt", ".hidden/h.jpg", "b/.h.jpg", "near.jpeg",
+                          "near.jpg.txt", "x/IMG_0001.JPG"}) {
+      tree.file(f, 100);
+    }
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    const QString r = tree.root();
+    QCOMPARE(lines(w.List2), (QStringList{r + "/a.Jpg", r + "/B.JPG", r + "/z.jpg", r + "/A/1.ico",
+                                          r + "/A/deep/er/2.wmf", r + "/b/c.gif", r + "/b/a/x.bmp",
+                                          r + "/x/IMG_0001.JPG"}));
+    QCOMPARE(w.List1->list(8), folderLine(r + "/A/deep/er"));
+    QCOMPARE(w.List1->list(9), fileLine("2.wmf", ""));
+  }
+
+  void startingFolderIsDir2sPath() {
+    TestTree tree;
+    tree.file("leaf/a.avi", 4096);
+    FileFind& w = *t_.window;
+    search(w, tree.path("leaf"), kFilms);
+    QCOMPARE(w.Dir2->path(), tree.path("leaf"));
+    tree.file("leaf/new/b.avi", 4096);  // appears between the two searches
+    search(w, tree.path("leaf"), kFilms);
+    QCOMPARE(lines(w.List2), (QStringList{tree.path("leaf/a.avi"), tree.path("leaf/new/b.avi")}));
+    QCOMPARE(w.fileCount, 2);
+  }
+
+  void searchFindingNothingKeepsTheLabel() {
+    TestTree tree;
+    tree.file("full/a.avi", 2560000);
+    tree.folder("empty/sub");
+    tree.file("empty/sub/a.txt");
+    FileFind& w = *t_.window;
+    search(w, tree.path("full"), kFilms);
+    QCOMPARE(w.lblConta->text(), QStringLiteral("2,5 MB em  1 Arquivos"));
+    search(w, tree.path("empty"), kFilms);
+    QCOMPARE(w.List1->listCount(), 0);
+    QCOMPARE(w.List2->listCount(), 0);
+    QCOMPARE(w.fileCount, 0);
+    QCOMPARE(w.totalBytes, qint64(0));
+    QCOMPARE(w.lblConta->text(), QStringLiteral("2,5 MB em  1 Arquivos"));
+    verifyIdle(w);
+  }
+
+  void pathLineRule_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("root") << "/"
+                          << "/a.jpg";
+    QTest::newRow("drive root") << "C:\\"
+                                << "C:\\a.jpg";
+    QTest::newRow("three letters") << "/abc"
+                                   << "/abc/a.jpg";
+    QTest::newRow("deeper") << "/abc/de"
+                            << "/abc/de/a.jpg";
+  }
+
+  void pathLineRule() {
+    QFETCH(QString, folder);
+    QFETCH(QString, path);
+    QCOMPARE(joinPath(folder, QStringLiteral("a.jpg")), path);
+  }
+
+  void threeLetterFolderKeepsItsSeparator() {
+    TestTree tree;
+    tree.file("abc/a.jpg");
+    FileFind& w = *t_.window;
+    search(w, tree.path("abc"), kPhotos);
+    QCOMPARE(lines(w.List2), QStringList{tree.path("abc/a.jpg")});
+    QCOMPARE(w.List1->list(0), folderLine(tree.path("abc")));
+  }
+
+  // ---- locking and stopping ----
+
+  void controlsAreLockedDuringTheSearch() {
+    TestTree tree;
+    tree.file("a.jpg");
+    FileFind& w = *t_.window;
+    QList<bool> during;
+    bool stopEnabled = false;
+    connect(w.List1, &ListBox::click, &w, [&] {
+      during = lockedControls(w);
+      stopEnabled = w.cmdParar->isEnabled();
+    });
+    w.cmdParar->setEnabled(false);
+    search(w, tree.root(), kPhotos);
+    QCOMPARE(during, kAllOff);
+    QVERIFY(stopEnabled);
+    verifyIdle(w);
+  }
+
+  // Stop pressed while the files of a deep folder are listed: all its files are still
+  // listed, then no folder is entered any more.
+  void stopDuringTheEventRun() {
+    TestTree tree;
+    for (const char* f : {"a.avi", "m/b.avi", "m/deep/c1.avi", "m/deep/c2.avi", "m/deep/c3.avi",
+                          "m/deep/under/d.avi", "m/n/e.avi", "z/f.avi"}) {
+      tree.file(f, 1024);
+    }
+    FileFind& w = *t_.window;
+    bool scheduled = false;
+    connect(w.List1, &ListBox::click, &w, [&] {
+      if (!scheduled && w.List2->list(w.List2->listCount() - 1).endsWith("c1.avi")) {
+        scheduled = true;  // runs in the next event run, before the next descent
+        QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(w.cmdParar, Qt::LeftButton); });
+      }
+    });
+    search(w, tree.root(), kFilms);
+    QCOMPARE(lines(w.List2),
+             (QStringList{tree.path("a.avi"), tree.path("m/b.avi"), tree.path("m/deep/c1.avi"),
+                          tree.path("m/deep/c2.avi"), tree.path("m/deep/c3.avi")}));
+    QCOMPARE(w.fileCount, 3 + 2);
+    QCOMPARE(w.lblConta->text(), QStringLiteral("0,01 MB em  5 Arquivos"));  // 0.005: half up
+    verifyIdle(w);
+
+    search(w, tree.root(), kFilms);  // the next search clears the request
+    QCOMPARE(w.fileCount, 8);
+  }
+
+  void stopWithoutASearch() {
+    TestTree tree;
+    tree.file("s/a.avi");
+    FileFind& w = *t_.window;
+    const QString label = w.lblConta->text();
+    QTest::mouseClick(w.cmdParar, Qt::LeftButton);
+    QCOMPARE(w.lblConta->text(), label);
+    QCOMPARE(lockedControls(w), kAllOn);
+    search(w, tree.root(), kFilms);
+    QCOMPARE(w.fileCount, 1);
+  }
+
+  // ---- bad input and faults ----
+
+  void linksAreNotFollowedIntoFolders() {
+    TestTree tree;
+    tree.file("a/x.jpg");
+    tree.file("b/y.jpg");
+    QVERIFY(tree.symlink("a/loop", "."));
+    QVERIFY(tree.symlink("a/up", ".."));
+    QVERIFY(tree.symlink("a/other", tree.path("b")));
+    QVERIFY(tree.symlink("a/z.jpg", tree.path("b/y.jpg")));  // a link to a file is a file
+    QVERIFY(tree.symlink("a/broken.jpg", tree.path("nowhere.jpg")));
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    QCOMPARE(lines(w.List2),
+             (QStringList{tree.path("a/x.jpg"), tree.path("a/z.jpg"), tree.path("b/y.jpg")}));
+  }
+
+  void folderDeletedDuringTheSearch() {
+    TestTree tree;
+    for (const char* f : {"a/1.avi", "b/2.avi", "b/sub/3.avi", "c/4.avi"}) tree.file(f);
+    FileFind& w = *t_.window;
+    QTimer::singleShot(0, &w, [&] { tree.remove("b"); });  // in the first event run
+    search(w, tree.root(), kFilms);
+    QCOMPARE(lines(w.List2), (QStringList{tree.path("a/1.avi"), tree.path("c/4.avi")}));
+    verifyIdle(w);
+  }
+
+  void fileDeletedBeforeItsLengthIsRead() {
+    TestTree tree;
+    for (const char* f : {"1.avi", "2.avi", "3.avi"}) tree.file(f, 2048);
+    FileFind& w = *t_.window;
+    connect(w.List1, &ListBox::click, &w, [&] {
+      if (w.fileCount == 1) tree.remove("2.avi");  // already listed by the file list
+    });
+    search(w, tree.root(), kFilms);
+    QCOMPARE(lines(w.List2), (QStringList{tree.path("1.avi"), tree.path("3.avi")}));
+    QCOMPARE(w.List1->listCount(), 4);
+    QCOMPARE(w.fileCount, 2);
+    QCOMPARE(w.totalBytes, qint64(4096));
+  }
+
+  // Far beyond the path length limit, and as deep as the walk nests.
+  void deepTree() {
+    TestTree tree;
+    QVERIFY(tree.deepChain("top", 2000, "dd", "f.jpg", {1, 1000, 2000}));
+    FileFind& w = *t_.window;
+    QElapsedTimer clock;
+    clock.start();
+    search(w, tree.root(), kPhotos);
+    QCOMPARE(w.fileCount, 3);
+    QString deepest = tree.path("top");
+    for (int i = 0; i < 2000; ++i) deepest += "/dd";
+    QVERIFY(deepest.size() > 4096);
+    QCOMPARE(w.List2->list(2), deepest + "/f.jpg");
+    QCOMPARE(w.List1->list(4), folderLine(deepest));
+    QCOMPARE(w.totalBytes, qint64(1 + 1000 + 2000));  // each file as long as its level
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+  }
+
+  void manyFilesInOneFolder() {
+    TestTree tree;
+    QVector<int> order(100000);
+    for (int i = 0; i < order.size(); ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), *QRandomGenerator::global());
+    QVERIFY(!tree.folder("big").isEmpty());
+    for (int i : order) {
+      QVERIFY(tree.rawFile("big", QString::asprintf("f%06d.jpg", i).toLatin1(), i % 3));
+    }
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    QCOMPARE(w.fileCount, 100000);
+    QCOMPARE(w.List1->listCount(), 200000);
+    QCOMPARE(w.List2->list(0), tree.path("big/f000000.jpg"));
+    QCOMPARE(w.List2->list(99999), tree.path("big/f099999.jpg"));
+    QCOMPARE(w.List1->list(199998), folderLine(tree.path("big")));
+    QCOMPARE(w.List1->listIndex(), 199999);
+  }
+
+  void nameThatIsNotUtf8() {
+    TestTree tree;
+    const QByteArray raw("caf\xe9\xff.jpg", 9);
+    QVERIFY(tree.rawFile("odd", raw, 3000));
+    tree.file("odd/ok.jpg", 1000);
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    QCOMPARE(w.fileCount, 2);
+    QCOMPARE(w.totalBytes, qint64(4000));
+    const QString odd = w.List2->list(0).endsWith("ok.jpg") ? w.List2->list(1) : w.List2->list(0);
+    QCOMPARE(encodeFileName(odd), QFile::encodeName(tree.path("odd/")) + raw);  // opens again
+    QCOMPARE(fileLength(odd), qint64(3000));
+  }
+
+  void pipeNamedLikeAFilm() {
+    TestTree tree;
+    QVERIFY(tree.fifo("x.avi"));
+    tree.file("y.avi", 10);
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kFilms);
+    QCOMPARE(lines(w.List2), QStringList{tree.path("y.avi")});
+  }
+
+  void mountPointIsNotEntered() {
+    TestTree tree;
+    const QString mnt = tree.folder("mnt");
+    tree.file("b.jpg");
+    if (::geteuid() != 0 ||
+        ::mount("vistara-test", QFile::encodeName(mnt).constData(), "tmpfs", 0, "size=1m") != 0) {
+      QSKIP("cannot mount a file system here");
+    }
+    tree.file("mnt/a.jpg");
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    const QStringList found = lines(w.List2);
+    ::umount2(QFile::encodeName(mnt).constData(), MNT_DETACH);
+    QCOMPARE(found, QStringList{tree.path("b.jpg")});
+  }
+
+ private:
+  TestWindow t_;
+};
+
+QTEST_MAIN(SearchTest)
+#include "tst_search.moc"
