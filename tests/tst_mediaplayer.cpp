@@ -1,5 +1,8 @@
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -118,12 +121,169 @@ class TestMediaPlayer : public QObject {
     QVERIFY2(std::abs(player.currentPosition() - target) < 0.5,
              qPrintable(QString("landed at %1 for %2").arg(player.currentPosition()).arg(target)));
 
-    // Running near the end reaches the end, which is not "running".
+    // Running near the end reaches the end on time, which is not "running".
     player.setCurrentPosition(truth - 0.6);
+    QTRY_VERIFY_WITH_TIMEOUT(!player.isSeeking(), 3000);
+    const double from = player.currentPosition();
     player.run();
+    clock.restart();
     QCOMPARE(player.state(), MediaPlayer::kRunning);
     QTRY_VERIFY_WITH_TIMEOUT(player.state() != MediaPlayer::kRunning, 3000);
-    qInfo("ended at %.3f", player.currentPosition());
+    const double expected = player.duration() - from, ran = clock.elapsed() / 1000.0;
+    QVERIFY2(std::abs(ran - expected) < 0.25,
+             qPrintable(QString("ran %1 s of an expected %2 s").arg(ran).arg(expected)));
+    QCOMPARE(player.state(), 0);
+  }
+
+  void engineStartsWithTheFirstFile() {
+    MpvPlayer player(area_);
+    player.run();
+    player.pause();
+    player.setCurrentPosition(2);
+    player.setFileName(QString());
+    QVERIFY(!player.engineStarted());
+    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.currentPosition(), 0.0);
+    QVERIFY(open(player, "sound-pcm16.wav"));
+    QVERIFY(player.engineStarted());
+  }
+
+  void brokenFilesCloseQuietly_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("truncated avi") << "broken-truncated.avi";
+    QTest::newRow("empty mpg") << "broken-empty.mpg";
+    QTest::newRow("text as wav") << "broken-text.wav";
+    QTest::newRow("missing") << "no-such-file.avi";
+  }
+
+  // No open-complete, not running, and the player still plays the next file.
+  void brokenFilesCloseQuietly() {
+    QFETCH(QString, name);
+    MpvPlayer player(area_);
+    QSignalSpy opened(&player, &MediaPlayer::openComplete);
+    player.setFileName(media(name));
+    QTRY_VERIFY_WITH_TIMEOUT(!player.isOpening(), 5000);
+    QCOMPARE(opened.count(), 0);
+    QCOMPARE(player.state(), 0);
+    player.run();
+    player.setCurrentPosition(1);
+    QCOMPARE(player.state(), 0);
+    QVERIFY(open(player, "film-mpeg4-mp3.avi"));
+    QCOMPARE(player.state(), MediaPlayer::kRunning);
+  }
+
+  void emptyNameCloses() {
+    MpvPlayer player(area_);
+    QVERIFY(open(player, "film-mjpeg-pcm.avi"));
+    auto* view = area_->findChild<MpvView*>();
+    QVERIFY(view && view->isVisible());
+    QSignalSpy opened(&player, &MediaPlayer::openComplete);
+    player.setFileName(QString());
+    QCOMPARE(player.state(), 0);
+    QVERIFY(!view->isVisible());
+    player.run();
+    QCOMPARE(player.state(), 0);
+    QTest::qWait(0);  // let late events of the closed file arrive
+    QTRY_COMPARE(player.state(), 0);
+    QCOMPARE(opened.count(), 0);
+  }
+
+  // Switching before the first file is open reports the second file only.
+  void lateEventsOfAnEarlierFileAreDropped() {
+    MpvPlayer player(area_);
+    QSignalSpy opened(&player, &MediaPlayer::openComplete);
+    player.setFileName(media("film-mjpeg-pcm.avi"));
+    player.setFileName(media("sound-u8-odd.wav"));
+    QVERIFY(opened.wait(5000));
+    QCOMPARE(player.width(), MpvPlayer::kSoundWidth);
+    QVERIFY(std::abs(player.duration() - trueDuration("sound-u8-odd.wav")) < 0.1);
+    QVERIFY(!opened.wait(500));
+  }
+
+  void displaySizes_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QSizeF>("twips");
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const double quarter = std::sqrt(screen.width() * screen.height() / 4.0 / (160 * 120));
+    QTest::newRow("film natural") << "film-mpeg1.mpg" << 0 << QSizeF(2400, 1800);
+    QTest::newRow("film half") << "film-mpeg1.mpg" << 1 << QSizeF(1200, 900);
+    QTest::newRow("film double") << "film-mpeg1.mpg" << 2 << QSizeF(4800, 3600);
+    QTest::newRow("film fit") << "film-mpeg1.mpg" << 3 << QSizeF(5740, 4305);
+    QTest::newRow("film quarter screen")
+        << "film-mpeg1.mpg" << 4 << QSizeF(2400 * quarter, 1800 * quarter);
+    QTest::newRow("sound natural") << "sound-pcm16.wav" << 0 << QSizeF(4860, 600);
+    QTest::newRow("sound half") << "sound-pcm16.wav" << 1 << QSizeF(2430, 300);
+  }
+
+  // Width and height follow the display size at once; the picture is drawn at
+  // the player's place in the area.
+  void displaySizes() {
+    QFETCH(QString, name);
+    QFETCH(int, size);
+    QFETCH(QSizeF, twips);
+    MpvPlayer player(area_);
+    QVERIFY(open(player, name));
+    player.setDisplaySize(size);
+    QCOMPARE(player.displaySize(), size);
+    QVERIFY(std::abs(player.width() - twips.width()) < 1);
+    QVERIFY(std::abs(player.height() - twips.height()) < 1);
+    player.setLeft(-300);
+    player.setTop(450);
+    auto* view = area_->findChild<MpvView*>();
+    QCOMPARE(view->geometry(),
+             QRect(-20, 30, qRound(twips.width() / 15), qRound(twips.height() / 15)));
+    player.setDisplaySize(7);  // not a display size: ignored
+    QCOMPARE(player.displaySize(), size);
+  }
+
+  // Opaque, coloured frames: the test pattern, not a black or transparent box.
+  void drawsTheFilm() {
+    MpvPlayer player(area_);
+    QVERIFY(open(player, "film-h264-aac.mov"));
+    auto* view = area_->findChild<MpvView*>();
+    QTRY_VERIFY(view->hasPicture());
+    const QImage shot = view->grab().toImage();
+    QCOMPARE(shot.size(), QSize(160, 120));
+    QSet<QRgb> colours;
+    for (int y = 0; y < shot.height(); y += 8) {
+      for (int x = 0; x < shot.width(); x += 8) {
+        QCOMPARE(qAlpha(shot.pixel(x, y)), 255);
+        colours.insert(shot.pixel(x, y));
+      }
+    }
+    QVERIFY2(colours.size() > 10, qPrintable(QString::number(colours.size())));
+  }
+
+  void afterTheEnd_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("film") << "film-mjpeg-pcm.avi";
+    QTest::newRow("sound") << "sound-pcm16.wav";
+    QTest::newRow("music") << "music-tempo.mid";
+  }
+
+  // A finished file is stopped: a seek leaves it stopped there, and running
+  // plays on from that place; running at the end plays it again.
+  void afterTheEnd() {
+    QFETCH(QString, name);
+    MpvPlayer player(area_);
+    QVERIFY(open(player, name));
+    player.setCurrentPosition(player.duration() - 0.3);
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() == 0, 3000);
+    player.setCurrentPosition(1);
+    QTRY_VERIFY_WITH_TIMEOUT(!player.isSeeking(), 3000);
+    QVERIFY(player.state() != MediaPlayer::kRunning);
+    QVERIFY(std::abs(player.currentPosition() - 1) < 0.5);
+    player.run();
+    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 1.3, 3000);
+    player.setCurrentPosition(player.duration() - 0.3);
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() == 0, 3000);
+    player.run();
+    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QTRY_VERIFY_WITH_TIMEOUT(!player.isSeeking(), 3000);
+    QVERIFY(player.currentPosition() < 0.5);
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.5, 3000);
   }
 };
 

@@ -23,6 +23,8 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 // A film whose picture size has not come by then is shown with the sound size.
 constexpr int kOpenDeadlineMs = 3000;
+// How far the engine's position of a sound may stray from our clock and still be taken.
+constexpr double kSoundSlack = 0.3;
 
 // Observed properties (reply_userdata of their change events).
 enum Property : uint64_t { kDuration = 1, kTimePos, kWidth, kHeight, kEof, kAudioOut };
@@ -60,6 +62,18 @@ const char* const kOptions[][2] = {
     {"sub-auto", "no"},
     {"audio-file-auto", "no"},
 };
+
+// The playlist entry that a load command created (its reply's "playlist_entry_id").
+int64_t entryIdOf(const mpv_node& result) {
+  if (result.format != MPV_FORMAT_NODE_MAP) return -1;
+  const mpv_node_list* map = result.u.list;
+  for (int i = 0; i < map->num; ++i) {
+    if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
+        map->values[i].format == MPV_FORMAT_INT64)
+      return map->values[i].u.int64;
+  }
+  return -1;
+}
 
 bool isMidiFile(const QString& path) {
   QFile file(path);
@@ -192,7 +206,6 @@ void MpvPlayer::setFileName(const QString& path) {
   int flag = 0;  // a pause belongs to the file it was made on
   mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
   const char* args[] = {"loadfile", url.constData(), "replace", options, nullptr};
-  ++startsPending_;
   mpv_command_async(mpv_, tag(kLoad), args);
   phase_ = Phase::Opening;
 }
@@ -222,11 +235,11 @@ void MpvPlayer::drainEvents() {
 void MpvPlayer::handle(const mpv_event& event) {
   switch (event.event_id) {
     case MPV_EVENT_START_FILE:
-      if (startsPending_ > 0 && --startsPending_ == 0 && phase_ == Phase::Opening)
-        entryId_ = static_cast<mpv_event_start_file*>(event.data)->playlist_entry_id;
+      startedId_ = static_cast<mpv_event_start_file*>(event.data)->playlist_entry_id;
       break;
     case MPV_EVENT_FILE_LOADED:
-      if (startsPending_ == 0 && entryId_ >= 0 && phase_ == Phase::Opening) {
+      // Loads sent in quick succession may start only the last one.
+      if (entryId_ >= 0 && startedId_ == entryId_ && phase_ == Phase::Opening) {
         loaded_ = true;
         // Asked now, the answers describe this file whatever notifications are late.
         mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
@@ -256,7 +269,7 @@ void MpvPlayer::handle(const mpv_event& event) {
 
 void MpvPlayer::handleEndFile(const mpv_event& event) {
   const auto* end = static_cast<mpv_event_end_file*>(event.data);
-  if (startsPending_ > 0 || end->playlist_entry_id != entryId_ || phase_ == Phase::Closed) return;
+  if (end->playlist_entry_id != entryId_ || phase_ == Phase::Closed) return;
   if (end->reason == MPV_END_FILE_REASON_ERROR || phase_ == Phase::Opening) {
     closeQuietly();
     return;
@@ -278,9 +291,7 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
       }
       break;
     case kTimePos:
-      // While paused, draining or seeking the engine's figure is no better than ours.
-      if (have && loaded_ && !paused_ && !ended_ && !draining_ && !seeking_)
-        clock_.set(*static_cast<double*>(prop->data));
+      if (have && loaded_) takePosition(*static_cast<double*>(prop->data));
       break;
     case kWidth:
     case kHeight:
@@ -301,6 +312,17 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
       }
       break;
   }
+}
+
+void MpvPlayer::takePosition(double seconds) {
+  // While paused, draining or seeking the engine's figure is no better than ours.
+  if (paused_ || ended_ || draining_ || seeking_) return;
+  // Sound without a sound card: the silent output reports the written position
+  // minus a delay it gets wrong around pauses and seeks, and the figure jumps by
+  // up to the whole buffer. Only small corrections of the clock are taken.
+  const bool sound = videoKnown_ && !hasVideo_;
+  if (sound && clock_.running() && std::abs(seconds - clock_.now()) > kSoundSlack) return;
+  clock_.set(seconds);
 }
 
 void MpvPlayer::handleEof(bool reached) {
@@ -336,11 +358,13 @@ void MpvPlayer::reachedEnd() {
 
 void MpvPlayer::handleReply(const mpv_event& event) {
   const int kind = int(event.reply_userdata & 0xFF);
-  if (event.event_id == MPV_EVENT_COMMAND_REPLY && kind == kLoad && event.error < 0) {
-    if (startsPending_ > 0) --startsPending_;  // this load never starts
-  }
   if ((event.reply_userdata >> 8) != generation_) return;
-  if (kind == kLoad && event.error < 0 && startsPending_ == 0) closeQuietly();
+  if (kind == kLoad) {
+    const auto* result = static_cast<mpv_event_command*>(event.data);
+    entryId_ = event.error < 0 ? -1 : entryIdOf(result->result);
+    if (entryId_ < 0) closeQuietly();
+    return;
+  }
   if (kind == kSeek && event.error < 0) seeking_ = false;
   if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY) return;
   const auto* prop = static_cast<mpv_event_property*>(event.data);

@@ -62,6 +62,7 @@ class MpvPlayer : public MediaPlayer {
   void handleReply(const mpv_event& event);
   void handleEndFile(const mpv_event& event);
   void handleEof(bool reached);
+  void takePosition(double seconds);
   void finishOpening(bool force = false);
   void closeQuietly();
   void resetFile();
@@ -91,8 +92,8 @@ class MpvPlayer : public MediaPlayer {
   // The file being played; reset for every file.
   Phase phase_ = Phase::Closed;
   uint32_t generation_ = 0;  // tags replies so that late ones for an old file are dropped
-  int startsPending_ = 0;    // loads sent whose START_FILE has not come yet
-  int64_t entryId_ = -1;     // mpv's id for the current file
+  int64_t entryId_ = -1;     // mpv's playlist id for the current file, from the load's reply
+  int64_t startedId_ = -1;   // the entry mpv started last
   bool loaded_ = false;
   bool durationKnown_ = false;
   bool videoKnown_ = false;
