@@ -11,6 +11,7 @@ mkdir -p "$out"
 sources_for() {
   case "$1" in
     metafile) ls "$root"/src/platform/metafile*.cpp ;;
+    midi) echo "$root/src/platform/midisong.cpp"; echo "$root/src/platform/miditempomap.cpp" ;;
     *) echo "no source list for fuzz target $1" >&2; return 1 ;;
   esac
 }
