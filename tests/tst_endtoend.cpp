@@ -1,0 +1,150 @@
+// Whole roads through the real window, the real search and the real player.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/mpvplayer.h"
+#include "platform/twips.h"
+#include "support/fakes.h"
+#include "support/pictures.h"
+
+namespace {
+
+const QString kMedia = QStringLiteral(VISTARA_TEST_DATA "/media/");
+
+// The window with the real media player instead of the scripted one.
+std::unique_ptr<FileFind> windowWithRealPlayer(RecordingSink** sink) {
+  FileFindServices services;
+  auto messages = std::make_unique<RecordingSink>();
+  *sink = messages.get();
+  services.messages = std::move(messages);
+  services.playerFactory = makeMpvPlayer;
+  return std::make_unique<FileFind>(std::move(services));
+}
+
+void search(FileFind& w, const QString& folder) {
+  QVERIFY(w.Dir1->setPath(folder));
+  QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
+}
+
+}  // namespace
+
+class EndToEndTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void threeFilmsPlayThroughByThemselves() {
+    QTemporaryDir dir;
+    for (const char* name : {"a.avi", "b.mpg", "c.mov"}) {
+      const QString source = QString::fromLatin1(name).startsWith('a')   ? "film-mjpeg-pcm.avi"
+                             : QString::fromLatin1(name).startsWith('b') ? "film-mpeg1.mpg"
+                                                                         : "film-h264-aac.mov";
+      QVERIFY(QFile::copy(kMedia + source, dir.filePath(name)));
+    }
+    RecordingSink* messages = nullptr;
+    auto window = windowWithRealPlayer(&messages);
+    FileFind& w = *window;
+    w.showCentred();
+    search(w, dir.path());
+    QCOMPARE(w.List2->listCount(), 3);
+    QTest::mouseClick(w.cmdMostraArq, Qt::LeftButton);
+
+    QStringList played;
+    for (int file = 0; file < 3; ++file) {
+      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+      QVERIFY(w.Timer1->enabled());  // open-complete came
+      QVERIFY(w.Sl1->maximum() >= 2 && w.Sl1->maximum() <= 4);
+      played << w.AMovie1->fileName();
+      QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() != 2, 10000);  // played to its end
+      w.Timer1_Timer();  // the tracking tick: the next file, or nothing after the last
+    }
+    QCOMPARE(played,
+             QStringList({dir.filePath("a.avi"), dir.filePath("b.mpg"), dir.filePath("c.mov")}));
+    QCOMPARE(w.List1->listIndex(), 5);
+    QVERIFY(w.AMovie1->state() != 2);
+    QVERIFY(messages->shown.isEmpty());
+  }
+
+  void brokenMediaArePassedOver() {
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(kMedia + "broken-truncated.avi", dir.filePath("1.avi")));
+    QVERIFY(QFile::copy(kMedia + "broken-empty.mpg", dir.filePath("2.mpg")));
+    QVERIFY(QFile::copy(kMedia + "film-mpeg4-mp3.avi", dir.filePath("3.avi")));
+    RecordingSink* messages = nullptr;
+    auto window = windowWithRealPlayer(&messages);
+    FileFind& w = *window;
+    search(w, dir.path());
+    w.cmdMostraArq_Click();
+    // Each tick while the player is not running moves on; the good film plays.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (w.AMovie1->state() != 2 && w.List1->listIndex() < 5 ? (w.Timer1_Timer(), false)
+                                                             : w.List1->listIndex() == 5),
+        15000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+    QCOMPARE(w.AMovie1->fileName(), dir.filePath("3.avi"));
+    QVERIFY(messages->shown.isEmpty());
+  }
+
+  void photoRoadFromSearchToFullScreenAndBack() {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("sub");
+    makeRasterPhoto(dir.path(), "a.jpg", 954, 578);
+    makeRasterPhoto(dir.path() + "/sub", "b.bmp", 40, 30);
+    makeMetafilePhoto(dir.path() + "/sub", "c.WMF", 1500, 1000);
+    QFile broken(dir.filePath("sub/d.gif"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("GIF89a broken");
+    broken.close();
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QTest::mouseClick(w.optFoto, Qt::LeftButton);
+    search(w, dir.path());
+    QCOMPARE(w.List2->listCount(), 4);
+
+    QTest::mouseClick(w.cmdMostraArq, Qt::LeftButton);
+    QCOMPARE(w.Label3->text(), dir.filePath("a.jpg"));
+    QCOMPARE(tw::width(w.Image1), 7155.0f);
+    w.Timer2_Timer();
+    QCOMPARE(w.Label3->text(), dir.filePath("sub/b.bmp"));
+    QCOMPARE(tw::width(w.Image1), 600.0f);
+    w.Timer2_Timer();
+    QCOMPARE(tw::width(w.Image1), 1500.0f);
+    w.Timer2_Timer();  // the broken one: the previous picture stays, the show goes on
+    QCOMPARE(w.Label3->text(), dir.filePath("sub/d.gif"));
+    QCOMPARE(tw::width(w.Image1), 1500.0f);
+    QVERIFY(w.Timer2->enabled());
+    w.Timer2_Timer();
+    QVERIFY(w.viewStopped);
+
+    QTest::mouseClick(w.cmdTelaGrande, Qt::LeftButton);
+    QVERIFY(w.frmImg2->isVisible());
+    QTest::mouseClick(w.cmdAntFoto2, Qt::LeftButton);
+    QCOMPARE(w.caption(), dir.filePath("sub/c.WMF"));
+    QTest::mouseClick(w.cmdImage2Tela, Qt::LeftButton);
+    QCOMPARE(w.caption(), QStringLiteral("Vistara"));
+    QTest::mouseClick(w.cmdBusca, Qt::LeftButton);
+    QVERIFY(!w.frmFoto->isVisible());
+    QCOMPARE(w.List2->listCount(), 4);
+    QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  void aFileDeletedAfterTheSearch() {
+    QTemporaryDir dir;
+    makeRasterPhoto(dir.path(), "a.jpg", 30, 30);
+    makeRasterPhoto(dir.path(), "b.jpg", 60, 60);
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.optFoto->click();
+    search(w, dir.path());
+    QVERIFY(QFile::remove(dir.filePath("b.jpg")));
+    w.List1->setListIndex(1);
+    w.cmdProfoto_Click();
+    QCOMPARE(w.Label3->text(), dir.filePath("b.jpg"));
+    QCOMPARE(tw::width(w.Image1), 450.0f);  // a.jpg stays on view
+    QVERIFY(t.messages->shown.isEmpty());
+  }
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
