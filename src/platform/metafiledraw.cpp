@@ -1,6 +1,7 @@
 // Shapes, bitmaps and regions of the metafile player.
 #include <cmath>
 
+#include "platform/metafileclip.h"
 #include "platform/metafiledib.h"
 #include "platform/metafileplayer.h"
 
@@ -147,10 +148,14 @@ bool MetafilePlayer::beginRop2() {
   return true;
 }
 
-void MetafilePlayer::drawPath(const QPainterPath& path, bool fill) {
+void MetafilePlayer::drawPath(const QPainterPath& shape, bool fill, bool closed) {
   QPen pen = this->pen();
-  QRectF bounds = path.controlPointRect();
+  QRectF bounds = shape.controlPointRect();
   qreal margin = pen.style() == Qt::NoPen ? 0 : pen.widthF();
+  QRectF limit =
+      QRectF(QPointF(0, 0), size_)
+          .adjusted(-2 * margin - 16, -2 * margin - 16, 2 * margin + 16, 2 * margin + 16);
+  QPainterPath path = limit.contains(bounds) ? shape : clipToRect(shape, limit, closed);
   if (!charge(bounds.adjusted(-margin, -margin, margin, margin), path.elementCount() * 8)) return;
   if (!beginRop2()) return;
   QBrush brush = fill ? this->brush(dc_.brush) : QBrush(Qt::NoBrush);
@@ -181,7 +186,7 @@ bool MetafilePlayer::dispatchShapes(const MetafileRecord& r) {
       path.moveTo(map(dc_.position.x(), dc_.position.y()));
       path.lineTo(map(to.x(), to.y()));
       dc_.position = to;
-      drawPath(path, false);
+      drawPath(path, false, false);
       return true;
     }
     case mf::kPolyline:
@@ -190,7 +195,7 @@ bool MetafilePlayer::dispatchShapes(const MetafileRecord& r) {
       if (poly.size() < 2) return true;
       path.addPolygon(poly);
       if (r.function == mf::kPolygon) path.closeSubpath();
-      drawPath(path, r.function == mf::kPolygon);
+      drawPath(path, r.function == mf::kPolygon, r.function == mf::kPolygon);
       return true;
     }
     case mf::kPolyPolygon: {
@@ -205,7 +210,7 @@ bool MetafilePlayer::dispatchShapes(const MetafileRecord& r) {
         path.closeSubpath();
         at += qsizetype(count) * 4;
       }
-      drawPath(path, true);
+      drawPath(path, true, true);
       return true;
     }
     case mf::kRectangle:
@@ -215,7 +220,7 @@ bool MetafilePlayer::dispatchShapes(const MetafileRecord& r) {
         path.addRect(mapRect(p.s16(6), p.s16(4), p.s16(2), p.s16(0)));
       else
         path.addEllipse(mapRect(p.s16(6), p.s16(4), p.s16(2), p.s16(0)));
-      drawPath(path, true);
+      drawPath(path, true, true);
       return true;
     case mf::kRoundRect: {
       if (!p.has(0, 12)) return true;
@@ -223,7 +228,7 @@ bool MetafilePlayer::dispatchShapes(const MetafileRecord& r) {
       qreal rx = qMin(qAbs(p.s16(2) * sx_) / 2, rect.width() / 2);
       qreal ry = qMin(qAbs(p.s16(0) * sy_) / 2, rect.height() / 2);
       path.addRoundedRect(rect, rx, ry);
-      drawPath(path, true);
+      drawPath(path, true, true);
       return true;
     }
     case mf::kArc:
@@ -291,7 +296,7 @@ void MetafilePlayer::drawArcFamily(const ByteView& p, int kind) {
     path.arcTo(rect, a0, sweep);
     if (kind == 2) path.closeSubpath();
   }
-  drawPath(path, kind != 0);
+  drawPath(path, kind != 0, kind != 0);
 }
 
 void MetafilePlayer::patBlt(const QRectF& device, quint32 rop, const QBrush& brush) {

@@ -21,73 +21,108 @@ bool validStandardHeader(const ByteView& b, qsizetype at) {
 
 bool isDrawing(quint16 function) {
   switch (function) {
-    case mf::kLineTo: case mf::kPolyline: case mf::kPolygon: case mf::kPolyPolygon:
-    case mf::kRectangle: case mf::kRoundRect: case mf::kEllipse: case mf::kArc: case mf::kPie:
-    case mf::kChord: case mf::kSetPixel: case mf::kPatBlt: case mf::kTextOut:
-    case mf::kExtTextOut: case mf::kDibBitBlt: case mf::kDibStretchBlt: case mf::kStretchDib:
-    case mf::kBitBlt: case mf::kStretchBlt: case mf::kSetDibToDev: case mf::kFillRegion:
-    case mf::kPaintRegion: case mf::kFrameRegion: case mf::kInvertRegion:
+    case mf::kLineTo:
+    case mf::kPolyline:
+    case mf::kPolygon:
+    case mf::kPolyPolygon:
+    case mf::kRectangle:
+    case mf::kRoundRect:
+    case mf::kEllipse:
+    case mf::kArc:
+    case mf::kPie:
+    case mf::kChord:
+    case mf::kSetPixel:
+    case mf::kPatBlt:
+    case mf::kTextOut:
+    case mf::kExtTextOut:
+    case mf::kDibBitBlt:
+    case mf::kDibStretchBlt:
+    case mf::kStretchDib:
+    case mf::kBitBlt:
+    case mf::kStretchBlt:
+    case mf::kSetDibToDev:
+    case mf::kFillRegion:
+    case mf::kPaintRegion:
+    case mf::kFrameRegion:
+    case mf::kInvertRegion:
       return true;
     default:
       return false;
   }
 }
 
-void addPoints(const ByteView& p, qsizetype at, int count, QRectF* bounds) {
-  for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
-    *bounds |= QRectF(p.s16(at + i * 4), p.s16(at + i * 4 + 2), 0.001, 0.001);
-}
+// The smallest rectangle holding every point added (and the origin).
+struct Extent {
+  qreal left = 0, top = 0, right = 0, bottom = 0;
+  void add(qreal x, qreal y) {
+    left = qMin(left, x);
+    right = qMax(right, x);
+    top = qMin(top, y);
+    bottom = qMax(bottom, y);
+  }
+  // Points stored y first, as most records keep them.
+  void addYx(const ByteView& p, qsizetype at, int count) {
+    for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
+      add(p.s16(at + i * 4 + 2), p.s16(at + i * 4));
+  }
+  void addBox(qreal x, qreal y, qreal w, qreal h) {
+    add(x, y);
+    add(x + w, y + h);
+  }
+};
 
 // Without any window, coordinates are the pixels of the device the picture was made on:
 // the frame runs from the origin to the farthest point drawn.
 QRectF drawingBounds(const ByteView& bytes, const MetafileHeader& header) {
-  QRectF bounds(0, 0, 0.001, 0.001);
+  Extent e;
   RecordWalker walker(bytes, header.recordsOffset);
   MetafileRecord r;
   while (walker.next(&r)) {
     const ByteView& p = r.params;
     switch (r.function) {
-      case mf::kRectangle:
-      case mf::kEllipse:
       case mf::kLineTo:
       case mf::kMoveTo:
-        addPoints(p, 0, r.function == mf::kLineTo || r.function == mf::kMoveTo ? 1 : 2, &bounds);
+        e.addYx(p, 0, 1);
+        break;
+      case mf::kRectangle:
+      case mf::kEllipse:
+        e.addYx(p, 0, 2);
         break;
       case mf::kRoundRect:
-        addPoints(p, 4, 2, &bounds);
+        e.addYx(p, 4, 2);
         break;
       case mf::kArc:
       case mf::kPie:
       case mf::kChord:
-        addPoints(p, 8, 2, &bounds);
+        e.addYx(p, 8, 2);
         break;
       case mf::kPolygon:
       case mf::kPolyline:
-        addPoints(p, 2, p.s16(0), &bounds);
+        for (int i = 0; i < p.s16(0) && p.has(2 + i * 4, 4); ++i)
+          e.add(p.s16(2 + i * 4), p.s16(4 + i * 4));
         break;
       case mf::kPatBlt:
-        addPoints(p, 4, 2, &bounds);
+        e.addBox(p.s16(10), p.s16(8), p.s16(6), p.s16(4));
         break;
       case mf::kStretchDib:
+        e.addBox(p.s16(20), p.s16(18), p.s16(16), p.s16(14));
+        break;
       case mf::kDibStretchBlt: {
-        // destination x, y, then width, height just before them
-        qsizetype at = r.function == mf::kStretchDib ? 14 : (p.size() <= 22 ? 14 : 12);
-        qreal w = p.s16(at + 2), h = p.s16(at), x = p.s16(at + 6), y = p.s16(at + 4);
-        bounds |= QRectF(QPointF(x, y), QPointF(x + w, y + h)).normalized();
+        qsizetype at = p.size() <= 22 ? 14 : 12;  // the form without bitmap has a spare word
+        e.addBox(p.s16(at + 6), p.s16(at + 4), p.s16(at + 2), p.s16(at));
         break;
       }
       case mf::kDibBitBlt: {
         qsizetype at = p.size() <= 18 ? 10 : 8;
-        qreal w = p.s16(at + 2), h = p.s16(at), x = p.s16(at + 6), y = p.s16(at + 4);
-        bounds |= QRectF(QPointF(x, y), QPointF(x + w, y + h)).normalized();
+        e.addBox(p.s16(at + 6), p.s16(at + 4), p.s16(at + 2), p.s16(at));
         break;
       }
       default:
         break;
     }
   }
-  if (bounds.width() < 1 || bounds.height() < 1) return QRectF();
-  return bounds;
+  if (e.right - e.left < 1 || e.bottom - e.top < 1) return QRectF();
+  return QRectF(QPointF(e.left, e.top), QPointF(e.right, e.bottom));
 }
 
 }  // namespace

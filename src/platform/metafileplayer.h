@@ -50,7 +50,7 @@ class MetafilePlayer {
   QPen pen() const;
   QBrush brush(const MfBrush& b) const;
   bool beginRop2();
-  void drawPath(const QPainterPath& path, bool fill);
+  void drawPath(const QPainterPath& shape, bool fill, bool closed);
   void drawArcFamily(const ByteView& p, int kind);
   void patBlt(const QRectF& device, quint32 rop, const QBrush& brush);
   void blit(const QImage& image, QRectF source, const QRectF& device, quint32 rop);

@@ -1,0 +1,526 @@
+// The metafile player: natural sizes, drawing of real and hand-made metafiles, and hostile
+// bytes that must be refused or drawn without harm.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtEndian>
+#include <QtTest>
+
+#include "platform/metafile.h"
+#include "platform/pictureloader.h"
+
+namespace {
+
+QString samplesDir() {
+  QString dir = qEnvironmentVariable("VISTARA_SAMPLES");
+  if (dir.isEmpty()) dir = qEnvironmentVariable("VISTARA_SAMPLES_DEFAULT");
+  return dir;
+}
+
+// Builds metafiles record by record. Words are given in file order (y before x, as the
+// format stores them); a colour is two words, low (red, green) then high (blue).
+class Wmf {
+ public:
+  Wmf& rec(quint16 function, std::initializer_list<int> words, const QByteArray& raw = {}) {
+    QByteArray body;
+    for (int w : words) put16(&body, quint16(w));
+    body += raw;
+    if (body.size() % 2) body += '\0';
+    QByteArray r;
+    put32(&r, quint32(3 + body.size() / 2));
+    put16(&r, function);
+    records_ += r + body;
+    return *this;
+  }
+  Wmf& raw(const QByteArray& bytes) {
+    records_ += bytes;
+    return *this;
+  }
+  // The whole file; a placeable header when `box` is valid.
+  QByteArray bytes(QRect box = QRect(), int unitsPerInch = 1440, int objects = 16) const {
+    QByteArray body = records_;
+    body += QByteArray("\x03\x00\x00\x00\x00\x00", 6);
+    QByteArray out;
+    if (box.isValid()) {
+      put32(&out, 0x9AC6CDD7);
+      put16(&out, 0);
+      for (int v : {box.left(), box.top(), box.right() + 1, box.bottom() + 1})
+        put16(&out, quint16(v));
+      put16(&out, quint16(unitsPerInch));
+      put32(&out, 0);
+      put16(&out, 0);
+    }
+    put16(&out, 1);
+    put16(&out, 9);
+    put16(&out, 0x300);
+    put32(&out, quint32((18 + body.size()) / 2));
+    put16(&out, quint16(objects));
+    put32(&out, 64);
+    put16(&out, 0);
+    return out + body;
+  }
+
+ private:
+  static void put16(QByteArray* b, quint16 v) {
+    b->append(char(v & 0xFF));
+    b->append(char(v >> 8));
+  }
+  static void put32(QByteArray* b, quint32 v) {
+    put16(b, quint16(v & 0xFFFF));
+    put16(b, quint16(v >> 16));
+  }
+  QByteArray records_;
+};
+
+enum : quint16 {
+  kSaveDc = 0x001E,
+  kCreatePalette = 0x00F7,
+  kSetBkMode = 0x0102,
+  kSetPolyFillMode = 0x0106,
+  kRestoreDc = 0x0127,
+  kSelectObject = 0x012D,
+  kSetTextAlign = 0x012E,
+  kDeleteObject = 0x01F0,
+  kSetBkColor = 0x0201,
+  kSetTextColor = 0x0209,
+  kSetWindowOrg = 0x020B,
+  kSetWindowExt = 0x020C,
+  kSelectPalette = 0x0234,
+  kCreatePen = 0x02FA,
+  kCreateFont = 0x02FB,
+  kCreateBrush = 0x02FC,
+  kPolyPolygon = 0x0538,
+  kIntersectClipRect = 0x0416,
+  kRectangle = 0x041B,
+  kPatBlt = 0x061D,
+  kDibBitBlt = 0x0940,
+  kExtTextOut = 0x0A32,
+  kStretchDib = 0x0F43,
+  kPolygon = 0x0324,
+  kLineTo = 0x0213,
+  kMoveTo = 0x0214
+};
+
+// A solid brush of one colour, and the window every hand-made picture uses: 100 x 100
+// logical units drawn at 100 x 100 pixels, so a unit is a pixel.
+Wmf& brush(Wmf& w, QColor c) {
+  return w.rec(kCreateBrush, {0, c.red() | c.green() << 8, c.blue(), 0});
+}
+Wmf canvas() {
+  Wmf w;
+  w.rec(kSetWindowOrg, {0, 0}).rec(kSetWindowExt, {100, 100});
+  w.rec(kCreatePen, {5, 0, 0, 0, 0});  // null pen: fills only, edges exact
+  w.rec(kSelectObject, {0});
+  return w;
+}
+// The file keeps y before x: bottom, right, top, left.
+Wmf& rect(Wmf& w, int left, int top, int right, int bottom) {
+  return w.rec(kRectangle, {bottom, right, top, left});
+}
+
+QByteArray dib24(int width, int height, const QVector<QColor>& bottomUpPixels) {
+  QByteArray d(40, '\0');
+  qToLittleEndian<quint32>(40, d.data());
+  qToLittleEndian<qint32>(width, d.data() + 4);
+  qToLittleEndian<qint32>(height, d.data() + 8);
+  qToLittleEndian<quint16>(1, d.data() + 12);
+  qToLittleEndian<quint16>(24, d.data() + 14);
+  int stride = (width * 3 + 3) / 4 * 4;
+  for (int y = 0; y < height; ++y) {
+    QByteArray row;
+    for (int x = 0; x < width; ++x) {
+      QColor c = bottomUpPixels[y * width + x];
+      row += char(c.blue());
+      row += char(c.green());
+      row += char(c.red());
+    }
+    d += row.leftJustified(stride, '\0');
+  }
+  return d;
+}
+
+// An 8-bit bitmap whose colour table holds palette indexes (0, 1, 2, 3).
+QByteArray dib8PaletteIndexes() {
+  QByteArray d(40, '\0');
+  qToLittleEndian<quint32>(40, d.data());
+  qToLittleEndian<qint32>(2, d.data() + 4);
+  qToLittleEndian<qint32>(1, d.data() + 8);
+  qToLittleEndian<quint16>(1, d.data() + 12);
+  qToLittleEndian<quint16>(8, d.data() + 14);
+  qToLittleEndian<quint32>(4, d.data() + 32);
+  d += QByteArray("\x00\x00\x01\x00\x02\x00\x03\x00", 8);
+  d += QByteArray("\x02\x03\x00\x00", 4);  // left pixel: entry 2, right pixel: entry 3
+  return d;
+}
+
+bool near(QRgb a, QColor b, int tolerance = 24) {
+  return qAbs(qRed(a) - b.red()) <= tolerance && qAbs(qGreen(a) - b.green()) <= tolerance &&
+         qAbs(qBlue(a) - b.blue()) <= tolerance;
+}
+
+QString describe(QRgb c) {
+  return QString("rgb(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+}
+
+double darkShare(const QImage& image, QRectF fraction) {
+  QRect r(int(fraction.left() * image.width()), int(fraction.top() * image.height()),
+          int(fraction.width() * image.width()), int(fraction.height() * image.height()));
+  int dark = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) dark += qGray(image.pixel(x, y)) < 128;
+  return double(dark) / (r.width() * r.height());
+}
+
+}  // namespace
+
+class TestMetafile : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void recognisedByFirstBytes();
+  void naturalSize_data();
+  void naturalSize();
+  void drawn_data();
+  void drawn();
+  void textIsDrawn();
+  void hostile_data();
+  void hostile();
+  void regressionCorpus();
+  void referenceShapes_data();
+  void referenceShapes();
+  void referenceText();
+  void referenceNaturalSizes_data();
+  void referenceNaturalSizes();
+};
+
+void TestMetafile::recognisedByFirstBytes() {
+  QVERIFY(isMetafileData(canvas().bytes(QRect(0, 0, 100, 100))));
+  QVERIFY(isMetafileData(canvas().bytes()));
+  QVERIFY(!isMetafileData(QByteArray("\x89PNG\r\n\x1a\n", 8)));
+  QVERIFY(!isMetafileData(QByteArray("\x01\x00\x09\x00", 4)));
+}
+
+void TestMetafile::naturalSize_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QSizeF>("twips");
+  QTest::newRow("placeable, 1440 per inch")
+      << canvas().bytes(QRect(0, 0, 2880, 1440)) << QSizeF(2880, 1440);
+  QTest::newRow("placeable, 1000 per inch")
+      << canvas().bytes(QRect(-500, -250, 1000, 500), 1000) << QSizeF(1440, 720);
+  QTest::newRow("placeable, 96 per inch, origin off zero")
+      << canvas().bytes(QRect(200, 100, 96, 48), 96) << QSizeF(1440, 720);
+  QTest::newRow("window extent only") << canvas().bytes() << QSizeF(1500, 1500);
+  Wmf unit;
+  unit.rec(kSetWindowExt, {1, 1}).rec(kSetWindowExt, {30, 40});
+  rect(unit, 0, 0, 10, 10);
+  QTest::newRow("unit window first, real one before drawing") << unit.bytes() << QSizeF(600, 450);
+  Wmf bare;
+  rect(bare, 10, 20, 200, 120);
+  QTest::newRow("no window: origin to farthest point") << bare.bytes() << QSizeF(3000, 1800);
+}
+
+void TestMetafile::naturalSize() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QSizeF, twips);
+  QSizeF got;
+  QString error;
+  QVERIFY2(metafileNaturalSize(bytes, &got, &error), qPrintable(error));
+  QCOMPARE(got, twips);
+}
+
+void TestMetafile::drawn_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QPoint>("probe");
+  QTest::addColumn<QColor>("expected");
+  const QColor red(Qt::red), blue(Qt::blue), green(0, 255, 0), white(Qt::white);
+
+  Wmf w = canvas();
+  brush(w, red).rec(kSelectObject, {1});
+  rect(w, 10, 10, 50, 50);
+  QTest::newRow("rectangle inside") << w.bytes() << QPoint(30, 30) << red;
+  QTest::newRow("rectangle outside") << w.bytes() << QPoint(70, 70) << white;
+
+  w = Wmf();
+  w.rec(kSetWindowOrg, {100, 100}).rec(kSetWindowExt, {100, 100}).rec(kCreatePen, {5, 0, 0, 0, 0});
+  w.rec(kSelectObject, {0});
+  brush(w, red).rec(kSelectObject, {1});
+  rect(w, 110, 110, 150, 150);
+  QTest::newRow("window origin moved") << w.bytes() << QPoint(30, 30) << red;
+
+  w = Wmf();
+  w.rec(kSetWindowOrg, {100, 0}).rec(kSetWindowExt, {-100, 100}).rec(kCreatePen, {5, 0, 0, 0, 0});
+  w.rec(kSelectObject, {0});
+  brush(w, red).rec(kSelectObject, {1});
+  rect(w, 10, 90, 50, 50);
+  QTest::newRow("y axis upwards: drawn at the top") << w.bytes() << QPoint(30, 30) << red;
+  QTest::newRow("y axis upwards: bottom empty") << w.bytes() << QPoint(30, 70) << white;
+
+  w = canvas();
+  brush(w, red).rec(kSelectObject, {1});
+  w.rec(kIntersectClipRect, {100, 30, 0, 0});
+  rect(w, 0, 0, 100, 100);
+  QTest::newRow("clip rectangle: inside") << w.bytes() << QPoint(20, 50) << red;
+  QTest::newRow("clip rectangle: outside") << w.bytes() << QPoint(60, 50) << white;
+
+  w = canvas();
+  brush(w, red).rec(kSelectObject, {1});
+  brush(w, blue);
+  w.rec(kSaveDc, {}).rec(kSelectObject, {2}).rec(kIntersectClipRect, {1, 1, 0, 0});
+  w.rec(kRestoreDc, {0xFFFF});
+  rect(w, 0, 0, 100, 100);
+  QTest::newRow("restore brings back brush and clip") << w.bytes() << QPoint(50, 50) << red;
+
+  w = canvas();
+  brush(w, red);   // slot 1
+  brush(w, blue);  // slot 2
+  w.rec(kDeleteObject, {1});
+  brush(w, green);  // takes the lowest free slot: 1
+  w.rec(kSelectObject, {1});
+  rect(w, 0, 0, 100, 100);
+  QTest::newRow("new object takes the lowest free slot") << w.bytes() << QPoint(50, 50) << green;
+
+  w = canvas();
+  brush(w, red).rec(kSelectObject, {1});
+  w.rec(kSelectObject, {999}).rec(kSelectObject, {7});  // beyond the table, and empty
+  rect(w, 0, 0, 100, 100);
+  QTest::newRow("bad object index ignored") << w.bytes() << QPoint(50, 50) << red;
+
+  // Two squares of one outline overlapping in 40..60: alternate leaves the overlap empty.
+  for (int mode : {1, 2}) {
+    w = canvas();
+    brush(w, red).rec(kSelectObject, {1}).rec(kSetPolyFillMode, {mode});
+    w.rec(kPolyPolygon, {2, 4, 4, 0, 0, 60, 0, 60, 60, 0, 60, 40, 40, 100, 40, 100, 100, 40, 100});
+    QTest::newRow(mode == 1 ? "alternate fill: overlap empty" : "winding fill: overlap filled")
+        << w.bytes() << QPoint(50, 50) << (mode == 1 ? white : red);
+  }
+
+  w = canvas();
+  brush(w, green).rec(kSelectObject, {1});
+  w.rec(kPatBlt, {0x0021, 0x00F0, 40, 40, 10, 10});
+  QTest::newRow("pattern copy fills with the brush") << w.bytes() << QPoint(30, 30) << green;
+
+  w = canvas();
+  w.rec(kCreateBrush, {1, 0, 0, 0}).rec(kSelectObject, {1});
+  w.rec(kCreatePen, {0, 4, 0, 0, 0}).rec(kSelectObject, {2});
+  rect(w, 10, 10, 90, 90);
+  QTest::newRow("hollow brush: inside untouched") << w.bytes() << QPoint(50, 50) << white;
+  QTest::newRow("hollow brush: black edge") << w.bytes() << QPoint(10, 50) << QColor(Qt::black);
+
+  w = canvas();
+  w.rec(kCreatePen, {0, 2, 0, 0, 0}).rec(kSelectObject, {1});
+  w.rec(kMoveTo, {0, 0}).rec(kLineTo, {50, 100});
+  QTest::newRow("line to (100, 50)") << w.bytes() << QPoint(60, 30) << QColor(Qt::black);
+
+  // Bottom-up 2 x 2 bitmap: bottom row red, green; top row blue, white; stretched 4 times.
+  w = canvas();
+  w.rec(kDibBitBlt, {0x0020, 0x00CC, 0, 0, 2, 2, 0, 0}, dib24(2, 2, {red, green, blue, white}));
+  QTest::newRow("bitmap 1:1 top left is blue") << w.bytes() << QPoint(0, 0) << blue;
+  w = canvas();
+  w.rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 80, 80, 10, 10},
+        dib24(2, 2, {red, green, blue, white}));
+  QTest::newRow("stretched bitmap: top left blue") << w.bytes() << QPoint(25, 25) << blue;
+  QTest::newRow("stretched bitmap: bottom left red") << w.bytes() << QPoint(25, 75) << red;
+  QTest::newRow("stretched bitmap: bottom right green") << w.bytes() << QPoint(75, 75) << green;
+
+  // Palette indexes in the colour table resolve against the selected palette.
+  w = canvas();
+  w.rec(kCreatePalette, {0x300, 4},
+        QByteArray("\x00\x00\x00\x00\x00\x00\x00\x00\xff\x00\x00\x00\x00\x00\xff\x00", 16));
+  w.rec(kSelectPalette, {1});
+  w.rec(kStretchDib, {0x0020, 0x00CC, 1, 1, 2, 0, 0, 100, 100, 0, 0}, dib8PaletteIndexes());
+  QTest::newRow("palette bitmap: left entry 2 red") << w.bytes() << QPoint(20, 50) << red;
+  QTest::newRow("palette bitmap: right entry 3 blue") << w.bytes() << QPoint(80, 50) << blue;
+}
+
+void TestMetafile::drawn() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QPoint, probe);
+  QFETCH(QColor, expected);
+  QString error;
+  QImage image = renderMetafile(bytes, QSize(100, 100), &error);
+  QVERIFY2(!image.isNull(), qPrintable(error));
+  QRgb got = image.pixel(probe);
+  QVERIFY2(near(got, expected), qPrintable(describe(got)));
+}
+
+void TestMetafile::textIsDrawn() {
+  // "MMMM" in black, 30 units high, on an opaque yellow box; nothing else in the picture.
+  Wmf w = canvas();
+  QByteArray face = QByteArray("Arial").leftJustified(32, '\0');
+  w.rec(kCreateFont, {-30, 0, 0, 0, 400, 0, 0, 0}, face).rec(kSelectObject, {1});
+  w.rec(kSetTextColor, {0, 0}).rec(kSetBkColor, {0xFFFF, 0}).rec(kSetBkMode, {1});
+  w.rec(kSetTextAlign, {0});  // top left
+  w.rec(kExtTextOut, {20, 5, 4, 2, 0, 0, 100, 80}, QByteArray("MMMM"));
+  QImage image = renderMetafile(w.bytes(), QSize(100, 100), nullptr);
+  QVERIFY(!image.isNull());
+  QVERIFY(near(image.pixel(95, 5), QColor(Qt::yellow)));       // the opaque box
+  QVERIFY(near(image.pixel(50, 95), QColor(Qt::white)));       // below it
+  double ink = darkShare(image, QRectF(0.05, 0.2, 0.9, 0.3));  // where the letters stand
+  QVERIFY2(ink > 0.15 && ink < 0.8, qPrintable(QString::number(ink)));
+  QCOMPARE(darkShare(image, QRectF(0, 0.6, 1, 0.4)), 0.0);
+}
+
+void TestMetafile::hostile_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<bool>("mustRefuse");
+  QTest::newRow("empty") << QByteArray() << true;
+  QTest::newRow("junk") << QByteArray("\xde\xad\xbe\xef junk junk junk") << true;
+  QTest::newRow("placeable key alone") << QByteArray("\xd7\xcd\xc6\x9a\x00\x00", 6) << true;
+  QTest::newRow("header cut short") << canvas().bytes().left(10) << true;
+  QTest::newRow("zero-size box, no window") << Wmf().bytes(QRect(0, 0, 0, 0)) << true;
+
+  QTest::newRow("record of size 0")
+      << rect(canvas().raw(QByteArray("\x00\x00\x00\x00\x1B\x04", 6)), 0, 0, 9, 9).bytes() << false;
+  QTest::newRow("record longer than the file")
+      << canvas().raw(QByteArray("\xff\xff\xff\x7f\x1B\x04\x01\x00", 8)).bytes() << false;
+  QTest::newRow("polygon claims 32767 points")
+      << canvas().rec(kPolygon, {32767, 1, 2, 3}).bytes() << false;
+  QTest::newRow("poly-polygon claims 65535 polygons")
+      << canvas().rec(kPolyPolygon, {65535, 3, 3}).bytes() << false;
+  QTest::newRow("text claims 32767 bytes")
+      << canvas().rec(kExtTextOut, {10, 10, 32767, 0}, "abc").bytes() << false;
+  QTest::newRow("restore far beyond the saves")
+      << canvas().rec(kRestoreDc, {0x8000}).rec(kRestoreDc, {30000}).bytes() << false;
+  QTest::newRow("unit window, far coordinates")
+      << Wmf().rec(kSetWindowExt, {1, 1}).rec(kRectangle, {32767, 32767, -32768, -32768}).bytes()
+      << false;
+
+  QByteArray bigDib(40, '\0');
+  qToLittleEndian<quint32>(40, bigDib.data());
+  qToLittleEndian<qint32>(30000, bigDib.data() + 4);
+  qToLittleEndian<qint32>(30000, bigDib.data() + 8);
+  qToLittleEndian<quint16>(1, bigDib.data() + 12);
+  qToLittleEndian<quint16>(24, bigDib.data() + 14);
+  QTest::newRow("bitmap claims 30000 x 30000")
+      << canvas().rec(kStretchDib, {0x20, 0xCC, 0, 1, 1, 0, 0, 100, 100, 0, 0}, bigDib).bytes()
+      << false;
+
+  Wmf many = canvas();
+  for (int i = 0; i < 20000; ++i) many.rec(kSaveDc, {});
+  for (int i = 0; i < 20000; ++i) many.rec(kCreateBrush, {0, 0, 0, 0});
+  QTest::newRow("20000 saves and 20000 objects never deleted") << many.bytes() << false;
+
+  Wmf fills = canvas();
+  brush(fills, Qt::red).rec(kSelectObject, {1});
+  fills.rec(kCreatePen, {1, 30, 0, 0, 0}).rec(kSelectObject, {2});
+  for (int i = 0; i < 200000; ++i) fills.rec(kPolygon, {3, -32768, -32768, 32767, 0, 0, 32767});
+  QTest::newRow("200000 huge dashed polygons") << fills.bytes() << false;
+}
+
+void TestMetafile::hostile() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(bool, mustRefuse);
+  QElapsedTimer clock;
+  clock.start();
+  QSizeF twips;
+  QString error;
+  bool sized = metafileNaturalSize(bytes, &twips, &error);
+  QImage image = renderMetafile(bytes, QSize(477, 289), &error);
+  if (mustRefuse) {
+    QVERIFY(!sized);
+    QVERIFY(image.isNull());
+    QVERIFY(!error.isEmpty());
+  } else {
+    QVERIFY2(sized && !image.isNull(), qPrintable(error));
+  }
+  QVERIFY2(clock.elapsed() < 15000, qPrintable(QString("%1 ms").arg(clock.elapsed())));
+}
+
+void TestMetafile::regressionCorpus() {
+  // Every input the fuzzer ever broke us with (and the seeds): drawn or refused, quickly.
+  QDir dir(QStringLiteral(VISTARA_TEST_DATA "/../../fuzz/corpus/metafile"));
+  const QStringList files = dir.entryList(QDir::Files);
+  QVERIFY(!files.isEmpty());
+  for (const QString& name : files) {
+    QElapsedTimer clock;
+    clock.start();
+    LoadedPicture pic;
+    QString error;
+    bool loaded = loadPicture(dir.filePath(name), QSize(477, 289), &pic, &error);
+    QVERIFY2(loaded == !pic.image.isNull(), qPrintable(name));
+    QVERIFY2(clock.elapsed() < 15000, qPrintable(name));
+  }
+}
+
+void TestMetafile::referenceShapes_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<QPointF>("at");  // a fraction of the picture
+  QTest::addColumn<QColor>("expected");
+  const QString veg =
+      "wmf/reference/libreoffice__libreoffice-7.4.7.2__odk__examples__basic__"
+      "forms_and_controls__vegetable.wmf";
+  QTest::newRow("vegetable: carrot") << veg << QPointF(0.50, 0.477) << QColor(255, 194, 107);
+  QTest::newRow("vegetable: sky box") << veg << QPointF(0.22, 0.16) << QColor(0, 204, 255);
+  QTest::newRow("vegetable: left of the box") << veg << QPointF(0.05, 0.2) << QColor(Qt::white);
+  const QString ellipse =
+      "wmf/reference/libreoffice__libreoffice-7.4.7.2__vcl__qa__cppunit__"
+      "data__roundtrip.wmf";
+  QTest::newRow("roundtrip: blue ellipse centre")
+      << ellipse << QPointF(0.5, 0.5) << QColor(68, 114, 196);
+  QTest::newRow("roundtrip: corner") << ellipse << QPointF(0.02, 0.02) << QColor(Qt::white);
+  const QString palette =
+      "wmf/reference/libreoffice__libreoffice-7.4.7.2__emfio__qa__cppunit__"
+      "wmf__data__TestPalette.wmf";
+  QTest::newRow("palette: entry 1 yellow fill")
+      << palette << QPointF(0.36, 0.36) << QColor(Qt::yellow);
+  QTest::newRow("palette: entry 0 red edge") << palette << QPointF(0.08, 0.36) << QColor(Qt::red);
+  QTest::newRow("palette: direct colour fill")
+      << palette << QPointF(0.75, 0.75) << QColor(0, 128, 255);
+}
+
+void TestMetafile::referenceShapes() {
+  QFETCH(QString, file);
+  QFETCH(QPointF, at);
+  QFETCH(QColor, expected);
+  const QString path = samplesDir() + "/" + file;
+  if (samplesDir().isEmpty() || !QFile::exists(path)) QSKIP("sample files not available");
+  LoadedPicture pic;
+  QString error;
+  QVERIFY2(loadPicture(path, QSize(), &pic, &error), qPrintable(error));
+  QRgb got = pic.image.pixel(int(at.x() * pic.image.width()), int(at.y() * pic.image.height()));
+  QVERIFY2(near(got, expected, 30), qPrintable(describe(got)));
+}
+
+void TestMetafile::referenceText() {
+  // A diagram with a numbered list of five lines ("1. - Lab Stand" ...) below its middle.
+  const QString path = samplesDir() +
+                       "/wmf/reference/poi__apache-poi-4.0.1__test-data__document__"
+                       "testException2.doc-2.wmf";
+  if (samplesDir().isEmpty() || !QFile::exists(path)) QSKIP("sample files not available");
+  LoadedPicture pic;
+  QVERIFY(loadPicture(path, QSize(), &pic));
+  QCOMPARE(pic.image.size(), QSize(443, 182));
+  double ink = darkShare(pic.image, QRectF(0.17, 0.49, 0.33, 0.34));
+  QVERIFY2(ink > 0.04 && ink < 0.35, qPrintable(QString::number(ink)));
+  // Above the title nothing is drawn.
+  QCOMPARE(darkShare(pic.image, QRectF(0, 0, 1, 0.03)), 0.0);
+}
+
+void TestMetafile::referenceNaturalSizes_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<QSizeF>("twips");
+  // Placeable: box 9364 x 6546 at 1000 per inch.
+  QTest::newRow("placeable") << "wmf/reference/libreoffice__libreoffice-7.4.7.2__odk__examples__"
+                                "basic__forms_and_controls__vegetable.wmf"
+                             << QSizeF(9364 * 1.44, 6546 * 1.44);
+  // No placeable header: window extent 2600 x 1900.
+  QTest::newRow("non-placeable") << "wmf/reference/libreoffice__libreoffice-7.4.7.2__emfio__qa__"
+                                    "cppunit__wmf__data__tdf88163-non-placeable.wmf"
+                                 << QSizeF(39000, 28500);
+}
+
+void TestMetafile::referenceNaturalSizes() {
+  QFETCH(QString, file);
+  QFETCH(QSizeF, twips);
+  const QString path = samplesDir() + "/" + file;
+  if (samplesDir().isEmpty() || !QFile::exists(path)) QSKIP("sample files not available");
+  LoadedPicture pic;
+  QVERIFY(loadPicture(path, QSize(477, 289), &pic));
+  QVERIFY(qAbs(pic.naturalTwips.width() - twips.width()) < 0.01);
+  QVERIFY(qAbs(pic.naturalTwips.height() - twips.height()) < 0.01);
+  QVERIFY(pic.image.width() <= 477 && pic.image.height() <= 289);
+  QVERIFY(pic.image.width() == 477 || pic.image.height() == 289);
+}
+
+QTEST_MAIN(TestMetafile)
+#include "tst_metafile.moc"
