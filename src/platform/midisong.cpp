@@ -186,6 +186,7 @@ bool parseMidi(const uint8_t* data, size_t size, MidiSong* song, std::string* er
   // Every MTrk chunk is read, whatever the header's count says; a chunk whose
   // length overshoots the file keeps the bytes that are there.
   Reader reader;
+  reader.raw.reserve(std::min(kMaxEvents, size / 3));  // most events take 3 or 4 bytes
   size_t pos = 8 + headerLen, tracks = 0;
   while (size - pos >= 8 && tracks < kMaxTracks) {
     const size_t len = std::min<size_t>(be32(data + pos + 4), size - pos - 8);

@@ -44,35 +44,87 @@ void quietLogs() {
 }
 
 bool readSong(const std::string& path, MidiSong* song) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  std::vector<uint8_t> bytes(kMaxFileBytes + 1);
-  in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-  const size_t n = size_t(in.gcount());
-  if (n > kMaxFileBytes) return false;
-  return parseMidi(bytes.data(), n, song);
+  const std::streamoff size = in.tellg();
+  if (size <= 0 || size > std::streamoff(kMaxFileBytes)) return false;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), size);
+  return parseMidi(bytes.data(), size_t(in.gcount()), song);
 }
+
+// Loading the SoundFont takes about 0.3 s, so the synthesiser of a closed song
+// is kept for the next one (one at a time: songs rarely overlap).
+class SynthPool {
+ public:
+  static SynthPool& instance() {
+    static SynthPool pool;
+    return pool;
+  }
+
+  fluid_synth_t* acquire() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (idle_) {
+        fluid_synth_t* synth = idle_;
+        idle_ = nullptr;
+        return synth;
+      }
+    }
+    fluid_synth_t* synth = new_fluid_synth(settings_);
+    if (!synth) return nullptr;
+    const std::string font = midiSoundFont();
+    if (!font.empty() && fluid_synth_sfload(synth, font.c_str(), 1) < 0)
+      std::fprintf(stderr, "vistara: music: the SoundFont %s could not be read\n", font.c_str());
+    return synth;
+  }
+
+  void release(fluid_synth_t* synth) {
+    // Silence and reset now, so that nothing of this song reaches the next.
+    fluid_synth_all_sounds_off(synth, -1);
+    int16_t scratch[64 * 2];
+    fluid_synth_write_s16(synth, 64, scratch, 0, 2, scratch, 1, 2);
+    fluid_synth_system_reset(synth);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!idle_) {
+      idle_ = synth;
+      return;
+    }
+    delete_fluid_synth(synth);
+  }
+
+ private:
+  SynthPool() {
+    quietLogs();
+    settings_ = new_fluid_settings();
+    fluid_settings_setnum(settings_, "synth.sample-rate", kRate);
+    fluid_settings_setnum(settings_, "synth.gain", 0.4);
+    fluid_settings_setint(settings_, "synth.threadsafe-api", 0);  // a Stream serialises its calls
+    // Reads the instruments a song uses when it selects them: halves the load time.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+  }
+  // Lives as long as the process: streams may close during shutdown.
+  ~SynthPool() = default;
+
+  std::mutex lock_;
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* idle_ = nullptr;
+};
 
 // One open song: a WAV header followed by sound rendered as it is read.
 class Stream {
  public:
   ~Stream() {
     sequencer_.reset();
-    if (synth_) delete_fluid_synth(synth_);
-    if (settings_) delete_fluid_settings(settings_);
+    if (synth_) SynthPool::instance().release(synth_);
   }
 
   bool open(const std::string& path) {
     auto song = std::make_shared<MidiSong>();
     if (!readSong(path, song.get())) return false;
-    settings_ = new_fluid_settings();
-    fluid_settings_setnum(settings_, "synth.sample-rate", kRate);
-    fluid_settings_setnum(settings_, "synth.gain", 0.4);
-    fluid_settings_setint(settings_, "synth.threadsafe-api", 0);  // Stream serialises calls
-    synth_ = new_fluid_synth(settings_);
+    synth_ = SynthPool::instance().acquire();
     if (!synth_) return false;
-    const std::string font = midiSoundFont();
-    if (!font.empty()) fluid_synth_sfload(synth_, font.c_str(), 1);
     sequencer_ = std::make_unique<MidiSequencer>(song, synth_, kRate);
     const uint32_t dataBytes = uint32_t(sequencer_->totalFrames() * kFrameBytes);
     size_ = kHeaderBytes + int64_t(dataBytes);
@@ -143,7 +195,6 @@ class Stream {
   }
 
   std::mutex lock_;
-  fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   std::unique_ptr<MidiSequencer> sequencer_;
   uint8_t header_[kHeaderBytes] = {};

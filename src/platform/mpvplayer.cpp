@@ -369,9 +369,10 @@ void MpvPlayer::handleReply(const mpv_event& event) {
   if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY) return;
   const auto* prop = static_cast<mpv_event_property*>(event.data);
   const bool have = event.error >= 0 && prop->format != MPV_FORMAT_NONE && prop->data;
-  if (kind == kGetDuration && have) {
-    duration_ = *static_cast<double*>(prop->data);
+  if (kind == kGetDuration) {
+    // Streams without timestamps have no length: 0, unless mpv learns it later.
     durationKnown_ = true;
+    if (have) duration_ = *static_cast<double*>(prop->data);
     clock_.setLimit(duration_);
   } else if (kind == kGetVideo) {
     videoKnown_ = true;
@@ -386,7 +387,8 @@ void MpvPlayer::handleReply(const mpv_event& event) {
 void MpvPlayer::finishOpening(bool force) {
   if (phase_ != Phase::Opening || !loaded_) return;
   const bool pictureKnown = videoKnown_ && (!hasVideo_ || (videoWidth_ > 0 && videoHeight_ > 0));
-  if (!force && !(durationKnown_ && pictureKnown)) return;
+  // Raw streams refine their length once playing starts: wait for that too.
+  if (!force && !(durationKnown_ && pictureKnown && started_)) return;
   if (!pictureKnown) hasVideo_ = false;  // no picture in time: shown like sound
   phase_ = Phase::Open;
   openDeadline_.stop();
