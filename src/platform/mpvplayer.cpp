@@ -61,6 +61,8 @@ const char* const kOptions[][2] = {
     {"audio-display", "no"},
     {"sub-auto", "no"},
     {"audio-file-auto", "no"},
+    // A film is played as the file it is, never as a pointer to other files.
+    {"access-references", "no"},
 };
 
 // The playlist entry that a load command created (its reply's "playlist_entry_id").
@@ -437,6 +439,10 @@ void MpvPlayer::setPaused(bool paused) {
 
 void MpvPlayer::run() {
   if (phase_ == Phase::Closed) return;
+  if (phase_ == Phase::Open && entryId_ < 0) {  // mpv let go of the finished file
+    setFileName(fileName_);
+    return;
+  }
   if (ended_) seek(0);  // running a finished file plays it again
   setPaused(false);
 }
@@ -460,7 +466,7 @@ void MpvPlayer::seek(double seconds) {
 }
 
 void MpvPlayer::setCurrentPosition(double seconds) {
-  if (phase_ == Phase::Closed || !loaded_ || !std::isfinite(seconds)) return;
+  if (phase_ == Phase::Closed || !loaded_ || entryId_ < 0 || !std::isfinite(seconds)) return;
   seek(std::max(0.0, seconds));
 }
 
