@@ -153,6 +153,8 @@ class TestMediaPlayer : public QObject {
     QTest::newRow("truncated avi") << "broken-truncated.avi";
     QTest::newRow("empty mpg") << "broken-empty.mpg";
     QTest::newRow("text as wav") << "broken-text.wav";
+    QTest::newRow("song without notes") << "broken-song.mid";
+    QTest::newRow("text as song") << "broken-text.mid";
     QTest::newRow("missing") << "no-such-file.avi";
   }
 

@@ -169,6 +169,9 @@ class TestMidi : public QObject {
     QTest::newRow("header length past the end")
         << QByteArray("MThd\xFF\xFF\xFF\xF0\0\0\0\1\0\x60", 14);
     QTest::newRow("RIFF but not RMID") << QByteArray("RIFF\4\0\0\0WAVEdata", 16);
+    Track silent;
+    silent.tempo(0, 500000).at(0, bytes({0xC0, 1})).at(96, bytes({0xB0, 7, 100}));
+    QTest::newRow("no notes") << smf(1, 96, {silent.chunk()});
   }
   void refused() {
     QFETCH(QByteArray, file);

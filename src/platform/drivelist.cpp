@@ -16,7 +16,8 @@ void DriveList::reload() {
   QComboBox::clear();
   volumes_ = source_ ? source_->volumes() : QList<Volume>();
   for (const Volume& v : volumes_) {
-    addItem(v.label.isEmpty() ? v.mountPoint : v.mountPoint + QStringLiteral("  [") + v.label + ']');
+    addItem(v.label.isEmpty() ? v.mountPoint
+                              : v.mountPoint + QStringLiteral("  [") + v.label + ']');
   }
   loading_ = false;
 }

@@ -214,5 +214,6 @@ bool parseMidi(const uint8_t* data, size_t size, MidiSong* song, std::string* er
     song->events.push_back(r.event);
   }
   song->sysex = std::move(reader.sysex);
+  if (!song->hasNotes) return fail(error, "no notes to play");
   return true;
 }

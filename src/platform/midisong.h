@@ -33,7 +33,8 @@ struct MidiSong {
 // Reads a Standard MIDI File (format 0, 1 or 2, or wrapped in a RIFF RMID file).
 // The input is untrusted: every length is checked against what is there, sizes
 // and counts are bounded, and a damaged track ends where the damage starts.
-// Returns false (with a reason) when nothing playable could be read.
+// Returns false (with a reason) when nothing playable could be read, and for a
+// song without a single note.
 bool parseMidi(const uint8_t* data, size_t size, MidiSong* song, std::string* error = nullptr);
 
 // True when the bytes start like a MIDI file (plain or RIFF RMID).

@@ -22,7 +22,9 @@ namespace {
 
 constexpr double kTwipsPerPixel = 15.0;
 // A film whose picture size has not come by then is shown with the sound size.
-constexpr int kOpenDeadlineMs = 3000;
+constexpr int kPictureDeadlineMs = 3000;
+// A file that mpv has not even loaded by then is given up.
+constexpr int kLoadDeadlineMs = 15000;
 // How far the engine's position of a sound may stray from our clock and still be taken.
 constexpr double kSoundSlack = 0.3;
 
@@ -100,8 +102,12 @@ void quietAlsa() {
 MpvPlayer::MpvPlayer(QWidget* area) : area_(area), view_(new MpvView(area)) {
   view_->hide();
   openDeadline_.setSingleShot(true);
-  openDeadline_.setInterval(kOpenDeadlineMs);
-  connect(&openDeadline_, &QTimer::timeout, this, [this] { finishOpening(true); });
+  connect(&openDeadline_, &QTimer::timeout, this, [this] {
+    if (loaded_)
+      finishOpening(true);
+    else if (phase_ == Phase::Opening)
+      closeQuietly();
+  });
   soundEnd_.setSingleShot(true);
   soundEnd_.setTimerType(Qt::PreciseTimer);
   connect(&soundEnd_, &QTimer::timeout, this, &MpvPlayer::reachedEnd);
@@ -210,6 +216,7 @@ void MpvPlayer::setFileName(const QString& path) {
   const char* args[] = {"loadfile", url.constData(), "replace", options, nullptr};
   mpv_command_async(mpv_, tag(kLoad), args);
   phase_ = Phase::Opening;
+  openDeadline_.start(kLoadDeadlineMs);
 }
 
 void MpvPlayer::closeQuietly() {
@@ -240,14 +247,8 @@ void MpvPlayer::handle(const mpv_event& event) {
       startedId_ = static_cast<mpv_event_start_file*>(event.data)->playlist_entry_id;
       break;
     case MPV_EVENT_FILE_LOADED:
-      // Loads sent in quick succession may start only the last one.
-      if (entryId_ >= 0 && startedId_ == entryId_ && phase_ == Phase::Opening) {
-        loaded_ = true;
-        // Asked now, the answers describe this file whatever notifications are late.
-        mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
-        mpv_get_property_async(mpv_, tag(kGetVideo), "current-tracks/video/id", MPV_FORMAT_INT64);
-        openDeadline_.start();
-      }
+      loadedId_ = startedId_;
+      fileLoaded();
       break;
     case MPV_EVENT_END_FILE:
       handleEndFile(event);
@@ -267,6 +268,17 @@ void MpvPlayer::handle(const mpv_event& event) {
     default:
       break;
   }
+}
+
+// Loads sent in quick succession may start only the last one: the file is ours
+// when mpv loaded the entry that our last load created.
+void MpvPlayer::fileLoaded() {
+  if (loaded_ || phase_ != Phase::Opening || entryId_ < 0 || loadedId_ != entryId_) return;
+  loaded_ = true;
+  // Asked now, the answers describe this file whatever notifications are late.
+  mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
+  mpv_get_property_async(mpv_, tag(kGetVideo), "current-tracks/video/id", MPV_FORMAT_INT64);
+  openDeadline_.start(kPictureDeadlineMs);
 }
 
 void MpvPlayer::handleEndFile(const mpv_event& event) {
@@ -365,6 +377,7 @@ void MpvPlayer::handleReply(const mpv_event& event) {
     const auto* result = static_cast<mpv_event_command*>(event.data);
     entryId_ = event.error < 0 ? -1 : entryIdOf(result->result);
     if (entryId_ < 0) closeQuietly();
+    fileLoaded();  // in case the reply came late
     return;
   }
   if (kind == kSeek && event.error < 0) seeking_ = false;

@@ -60,6 +60,7 @@ class MpvPlayer : public MediaPlayer {
   void handle(const mpv_event& event);
   void handleProperty(const mpv_event& event);
   void handleReply(const mpv_event& event);
+  void fileLoaded();
   void handleEndFile(const mpv_event& event);
   void handleEof(bool reached);
   void takePosition(double seconds);
@@ -82,8 +83,8 @@ class MpvPlayer : public MediaPlayer {
   mpv_render_context* render_ = nullptr;
   std::atomic<bool> wakeupPosted_{false};
   std::atomic<bool> renderPosted_{false};
-  QTimer openDeadline_;
-  QTimer soundEnd_;  // see handleEof()
+  QTimer openDeadline_;  // gives up loading, or stops waiting for a picture
+  QTimer soundEnd_;      // see handleEof()
 
   QString fileName_;
   int displaySize_ = 0;
@@ -94,6 +95,7 @@ class MpvPlayer : public MediaPlayer {
   uint32_t generation_ = 0;  // tags replies so that late ones for an old file are dropped
   int64_t entryId_ = -1;     // mpv's playlist id for the current file, from the load's reply
   int64_t startedId_ = -1;   // the entry mpv started last
+  int64_t loadedId_ = -1;    // the entry mpv loaded last
   bool loaded_ = false;
   bool durationKnown_ = false;
   bool videoKnown_ = false;

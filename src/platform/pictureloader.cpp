@@ -41,7 +41,7 @@ bool wantsSmaller(QSize maxPixels) {
 bool loadMetafile(QFile* file, QSize maxPixels, LoadedPicture* out, QString* error) {
   if (file->size() > kMaxMetafileBytes) return fail(error, QStringLiteral("metafile too large"));
   file->seek(0);
-  QByteArray data = file->readAll();
+  QByteArray data = file->read(kMaxMetafileBytes);
   QSizeF twips;
   if (!metafileNaturalSize(data, &twips, error)) return false;
   QSizeF natural = twips / kTwipsPerPixel;
@@ -108,6 +108,9 @@ bool loadPicture(const QString& path, QSize maxPixels, LoadedPicture* out, QStri
   static const bool limitSet = (QImageReader::setAllocationLimit(kAllocationLimitMb), true);
   Q_UNUSED(limitSet);
 
+  // Only plain files: a device or pipe named like a picture could be read forever.
+  if (QFileInfo fi(path); fi.exists() && !fi.isFile())
+    return fail(error, QStringLiteral("%1 is not a file").arg(path));
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     return fail(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));

@@ -15,10 +15,10 @@ QString withSeparator(QString path) {
 
 bool isPersonalDrive(const QStorageInfo& s) {
   static const QSet<QByteArray> pseudo = {
-      "proc",      "sysfs",  "devpts",     "devtmpfs", "cgroup", "cgroup2",    "securityfs",
-      "pstore",    "bpf",    "debugfs",    "tracefs",  "mqueue", "hugetlbfs",  "configfs",
-      "fusectl",   "autofs", "binfmt_misc", "efivarfs", "nsfs",   "ramfs",      "rpc_pipefs",
-      "selinuxfs", "overlay_internal"};
+      "proc",       "sysfs",    "devpts",     "devtmpfs",  "cgroup",          "cgroup2",
+      "securityfs", "pstore",   "bpf",        "debugfs",   "tracefs",         "mqueue",
+      "hugetlbfs",  "configfs", "fusectl",    "autofs",    "binfmt_misc",     "efivarfs",
+      "nsfs",       "ramfs",    "rpc_pipefs", "selinuxfs", "overlay_internal"};
   const QByteArray type = s.fileSystemType();
   if (pseudo.contains(type)) return false;
   const QString root = s.rootPath();

@@ -40,6 +40,8 @@ ff -f lavfi -i "sine=frequency=440:sample_rate=11025:duration=3" "${common[@]}" 
 head -c 4000 film-mjpeg-pcm.avi > broken-truncated.avi
 : > broken-empty.mpg
 printf 'This is plain text, not a sound.\n' > broken-text.wav
+printf 'MThd\0\0\0\6\0\1\0\1\0\140MTrk\0\0\0\4\0\377\057\0' > broken-song.mid  # no notes
+printf 'Plain text again.\n' > broken-text.mid
 
 for f in film-*.* sound-*.wav; do
   d=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$f")
