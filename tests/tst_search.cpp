@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
@@ -370,6 +371,73 @@ class SearchTest : public QObject {
     verifyIdle(w);
   }
 
+  void startingFolderDeleted_data() {
+    QTest::addColumn<bool>("beforeTheClick");
+    QTest::newRow("before the search starts") << true;
+    QTest::newRow("in the first event run") << false;
+  }
+  void startingFolderDeleted() {
+    QFETCH(bool, beforeTheClick);
+    TestTree tree;
+    for (const char* f : {"start/a/1.avi", "start/b/2.avi"}) tree.file(f);
+    FileFind& w = *t_.window;
+    const QString label = w.lblConta->text();
+    QVERIFY(w.Dir1->setPath(tree.path("start")));
+    w.Text1->setText(kFilms);
+    if (beforeTheClick) {
+      QVERIFY(tree.remove("start"));
+    } else {
+      QTimer::singleShot(0, &w, [&] { tree.remove("start"); });
+    }
+    QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
+    QCOMPARE(w.fileCount, 0);
+    QCOMPARE(w.List2->listCount(), 0);
+    QCOMPARE(w.lblConta->text(), label);
+    QVERIFY(t_.messages->shown.isEmpty());
+    verifyIdle(w);
+  }
+
+  void subfolderReplacedByAFile() {
+    TestTree tree;
+    for (const char* f : {"a/1.avi", "b/2.avi", "c/3.avi"}) tree.file(f);
+    FileFind& w = *t_.window;
+    QTimer::singleShot(0, &w, [&] {
+      tree.remove("b");
+      tree.file("b", 4096);  // listed as a folder, now a file of the same name
+    });
+    search(w, tree.root(), kFilms);
+    QCOMPARE(lines(w.List2), (QStringList{tree.path("a/1.avi"), tree.path("c/3.avi")}));
+    verifyIdle(w);
+  }
+
+  // The exit button pressed while the search lets events run, after a resize: the
+  // process ends there at once and reports success. Checked in a child process.
+  void exitDuringTheEventRun() {
+    if (qEnvironmentVariableIsSet("VISTARA_EXIT_CHILD")) {
+      TestTree tree;
+      for (int i = 0; i < 50; ++i) tree.file(QString("d%1/f.avi").arg(i));
+      FileFind& w = *t_.window;
+      w.show();
+      QTimer::singleShot(0, &w, [&w] {
+        w.resize(900, 700);
+        QTest::mouseClick(w.cmdSaida, Qt::LeftButton);
+      });
+      search(w, tree.root(), kFilms);
+      QFAIL("the search went on after the exit button");
+    }
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VISTARA_EXIT_CHILD", "1");
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {"exitDuringTheEventRun"});
+    QVERIFY(child.waitForFinished(30000));
+    const QByteArray out = child.readAll();
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    QVERIFY2(!out.contains("Totals:"), out.constData());  // ended inside the search
+  }
+
   void fileDeletedBeforeItsLengthIsRead() {
     TestTree tree;
     for (const char* f : {"1.avi", "2.avi", "3.avi"}) tree.file(f, 2048);
@@ -408,8 +476,9 @@ class SearchTest : public QObject {
     for (int i = 0; i < order.size(); ++i) order[i] = i;
     std::shuffle(order.begin(), order.end(), *QRandomGenerator::global());
     QVERIFY(!tree.folder("big").isEmpty());
-    for (int i : order) {
+    for (int i : order) {  // 200,000 entries, half of them near misses
       QVERIFY(tree.rawFile("big", QString::asprintf("f%06d.jpg", i).toLatin1(), i % 3));
+      QVERIFY(tree.rawFile("big", QString::asprintf("f%06d.jpgx", i).toLatin1()));
     }
     FileFind& w = *t_.window;
     search(w, tree.root(), kPhotos);
