@@ -1,7 +1,6 @@
 #include "platform/imagebox.h"
 
 #include <QPainter>
-#include <QWindow>
 
 #include "platform/pictureloader.h"
 #include "platform/twips.h"
@@ -41,8 +40,33 @@ void ImageBox::setStretch(bool on) {
 }
 
 void ImageBox::paintEvent(QPaintEvent*) {
-  if (image_.isNull()) return;
+  if (image_.isNull() || width() <= 0 || height() <= 0) return;
   QPainter p(this);
-  p.setRenderHint(QPainter::SmoothPixmapTransform);
-  p.drawImage(rect(), image_);
+  const qreal dpr = p.device()->devicePixelRatioF();
+  const QSize target = (QSizeF(size()) * dpr).toSize();
+  if (target.isEmpty()) return;
+  p.drawImage(QPointF(0, 0), deviceImage(target, dpr));
+}
+
+// The picture at exactly `target` device pixels, kept until the picture or size changes.
+// Drawing one device pixel per image pixel keeps edges hard on any screen scale: shrinking
+// averages areas once instead of sampling at every paint, and a whole-number enlargement
+// (natural size on a doubled screen) repeats pixels rather than smearing them.
+const QImage& ImageBox::deviceImage(QSize target, qreal dpr) {
+  if (shownFrom_ == image_.cacheKey() && shown_.size() == target &&
+      shown_.devicePixelRatio() == dpr)
+    return shown_;
+  const QSize src = image_.size();
+  const bool wholeMultiple = target.width() % src.width() == 0 &&
+                             target.height() % src.height() == 0 &&
+                             target.width() / src.width() == target.height() / src.height();
+  if (target == src) {
+    shown_ = image_;
+  } else {
+    shown_ = image_.scaled(target, Qt::IgnoreAspectRatio,
+                           wholeMultiple ? Qt::FastTransformation : Qt::SmoothTransformation);
+  }
+  shown_.setDevicePixelRatio(dpr);
+  shownFrom_ = image_.cacheKey();
+  return shown_;
 }

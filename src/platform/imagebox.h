@@ -26,7 +26,11 @@ class ImageBox : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  const QImage& deviceImage(QSize target, qreal dpr);
+
   QImage image_;
+  QImage shown_;  // image_ at the device size last painted, drawn one to one
+  qint64 shownFrom_ = 0;
   QSizeF natural_;
   bool stretch_ = false;
 };
