@@ -24,6 +24,11 @@ test: build
 bench: build
 	@scripts/run-benchmarks $(BUILD)
 
+# The Debian package, vistara_VERSION_ARCH.deb in the build folder (apt install ./build/vistara_*.deb).
+.PHONY: package
+package: build
+	@cmake --build $(BUILD) --target package
+
 fuzz: deps
 	@scripts/run-fuzzers $(FUZZ_SECONDS)
 
