@@ -4,7 +4,13 @@ JOBS     ?= $(shell nproc)
 WERROR   := $(if $(filter true,$(CI)),ON,OFF)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTARA_WERROR=$(WERROR)
 
-.PHONY: all deps build run test bench format fuzz clean
+.PHONY: all deps build build-sanitized run test test-fast test-sanitized bench format fuzz clean
+
+# The sanitized build: AddressSanitizer and UndefinedBehaviorSanitizer over every test.
+SAN_BUILD ?= build-asan
+SAN_ENV = ASAN_OPTIONS=detect_stack_use_after_return=0:abort_on_error=0:detect_leaks=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 all: build
 
@@ -18,8 +24,18 @@ build: deps
 run: build
 	$(BUILD)/vistara
 
-test: build
+# Every test, in the normal build and again in the sanitized one.
+test: test-fast test-sanitized
+
+test-fast: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+build-sanitized: deps
+	@cmake -S . -B $(SAN_BUILD) $(CMAKE_FLAGS) -DVISTARA_SANITIZE=ON >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+
+test-sanitized: build-sanitized
+	$(SAN_ENV) ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
 
 bench: build
 	@scripts/run-benchmarks $(BUILD)
