@@ -194,6 +194,35 @@ class HardeningTest : public QObject {
     QVERIFY(messages->shown.isEmpty());
   }
 
+  // The real tracking timer over good files and broken ones: each good one plays, each
+  // broken one is passed over, to the end of the list.
+  void trackingOverGoodAndBrokenMedia() {
+    TestTree tree;
+    const QString folder = tree.folder("mixed");
+    const QList<QPair<QString, QString>> files = {
+        {"a.avi", "film-mjpeg-pcm.avi"}, {"b.avi", "broken-truncated.avi"},
+        {"c.wav", "sound-u8-odd.wav"},   {"d.wav", "broken-text.wav"},
+        {"e.mpg", "broken-empty.mpg"},   {"f.mid", "broken-song.mid"},
+        {"g.mpg", "film-mpeg1.mpg"}};
+    for (const auto& [name, source] : files)
+      QVERIFY(QFile::copy(kMedia + source, folder + '/' + name));
+    RecordingSink* messages = nullptr;
+    auto window = windowWithRealPlayer(&messages);
+    FileFind& w = *window;
+    w.optFilme->click();
+    w.Text1->setText("*.avi;*.wav;*.mpg;*.mid");
+    search(w, tree.root());
+    QCOMPARE(w.List2->listCount(), 7);
+    QStringList played;
+    connect(w.AMovie1.get(), &MediaPlayer::openComplete, this,
+            [&] { played << w.AMovie1->fileName(); });
+    w.cmdMostraArq_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        w.List1->listIndex() == 13 && w.AMovie1->state() != 2 && !w.AMovie1->opening(), 60000);
+    QCOMPARE(played, (QStringList{folder + "/a.avi", folder + "/c.wav", folder + "/g.mpg"}));
+    QVERIFY(messages->shown.isEmpty());
+  }
+
   void memoryDoesNotGrowWithUse() {
 #ifdef __SANITIZE_ADDRESS__
     QSKIP("freed memory waits in the address sanitizer's quarantine, so residency grows");

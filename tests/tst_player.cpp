@@ -124,6 +124,10 @@ class PlayerTest : public QObject {
     w.Timer1_Timer();
     QCOMPARE(w.List1->listIndex(), 3);
     QCOMPARE(t.player->fileName(), films[1]);
+    t.player->setOpening(true);  // a slow file is waited for, not passed over
+    w.Timer1_Timer();
+    QCOMPARE(w.List1->listIndex(), 3);
+    t.player->setOpening(false);
     t.player->setState(1);  // any state but running counts as finished
     w.Timer1_Timer();
     QCOMPARE(t.player->fileName(), films[2]);

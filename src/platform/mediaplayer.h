@@ -28,6 +28,8 @@ class MediaPlayer : public QObject {
 
   // 2 while running; anything else is "not running" (ended, paused, no file).
   virtual int state() const = 0;
+  // True from setting a file until it is open or given up: not running, yet not over.
+  virtual bool opening() const { return false; }
 
   virtual double currentPosition() const = 0;  // seconds
   virtual void setCurrentPosition(double seconds) = 0;

@@ -438,6 +438,10 @@ void MpvPlayer::renderFrame() {
   if (phase_ != Phase::Closed) gotFrame_ = true;
 }
 
+bool MpvPlayer::opening() const {
+  return phase_ == Phase::Opening;
+}
+
 int MpvPlayer::state() const {
   if (phase_ != Phase::Open || ended_) return 0;
   return paused_ ? 1 : kRunning;

@@ -35,6 +35,7 @@ class MpvPlayer : public MediaPlayer {
   void run() override;
   void pause() override;
   int state() const override;
+  bool opening() const override;
   double currentPosition() const override { return clock_.now(); }
   void setCurrentPosition(double seconds) override;
   double duration() const override { return duration_; }

@@ -32,6 +32,9 @@ void FileFind::Timer1_Timer() {
     Sl1->setValue(roundHalfEven(AMovie1->currentPosition()));
     return;
   }
+  // A file still being opened is not over: moving on would pass over a good file that
+  // merely opens slowly. A file that cannot be opened is given up by the player.
+  if (AMovie1->opening()) return;
   const int index = List1->listIndex();
   if (index == -1) {
     List1->setListIndex(1);

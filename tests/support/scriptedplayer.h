@@ -16,6 +16,7 @@ class ScriptedPlayer : public MediaPlayer {
   void run() override;
   void pause() override;
   int state() const override { return state_; }
+  bool opening() const override { return opening_; }
   double currentPosition() const override { return position_; }
   void setCurrentPosition(double seconds) override;
   double duration() const override { return duration_; }
@@ -31,6 +32,7 @@ class ScriptedPlayer : public MediaPlayer {
   // Script.
   void finishOpening(double durationSeconds = 10.0);  // raises open-complete
   void setState(int s) { state_ = s; }
+  void setOpening(bool o) { opening_ = o; }
   void setPosition(double s) { position_ = s; }
   void setNaturalSize(float w, float h) {
     naturalW_ = w;
@@ -46,6 +48,7 @@ class ScriptedPlayer : public MediaPlayer {
  private:
   QString file_;
   int state_ = 0;
+  bool opening_ = false;
   double position_ = 0;
   double duration_ = 0;
   int displaySize_ = 0;
