@@ -45,18 +45,6 @@ menu() {
   if grep -E ': (error|warning):' <<<"$report"; then fail "desktop-file-validate complains"; fi
   [ -n "$report" ] && echo "$report"
 
-  # Listed under both the sound-and-video and the graphics menus.
-  local categories
-  categories=";$(entry "$desktop" Categories)"
-  for main in AudioVideo Graphics; do
-    grep -q ";$main;" <<<"$categories" || fail "Categories lacks $main"
-  done
-
-  for key in Name Comment; do
-    [ -n "$(entry "$desktop" "$key")" ] || fail "no $key"
-    [ -n "$(entry "$desktop" "$key\\[pt\\]")" ] || fail "no Portuguese $key"
-  done
-
   # Exec and TryExec name the installed program, by name on the PATH or by full path.
   for key in Exec TryExec; do
     local cmd
@@ -130,9 +118,11 @@ deb() {
   local depends
   depends=$(dpkg-deb -f "$pkg" Depends)
   echo "Depends: $depends"
+  local names
+  names=$(sed 's/ *([^)]*)//g; s/ *| */\n/g; s/, */\n/g' <<<"$depends")
   for need in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libmpv2 libfluidsynth3 \
     timgm6mb-soundfont qt6-qpa-plugins qt6-image-formats-plugins; do
-    grep -qE "(^|, )$need( |,|$)" <<<"$depends" || fail "Depends lacks $need"
+    grep -qxF "$need" <<<"$names" || fail "Depends lacks $need"
   done
 
   # It holds exactly the staged install, all below /usr, the program stripped.
