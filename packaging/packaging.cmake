@@ -51,11 +51,13 @@ set(CPACK_PACKAGE_VENDOR "Equipe Vistara")
 set(CPACK_PACKAGE_CONTACT "Equipe Vistara <equipe@vistara.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "find the photos, sounds, music and films on a computer and view them")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Vistara walks a folder tree, lists every photo, sound, song or film it finds with \
-its size and keeps a running total, all in one window. Photos are fitted into the picture \
-area, stepped by hand, run as a slideshow or shown over the whole window; films, sound and \
-MIDI music play one after the other in the embedded player.")
+# Lines kept short for package managers that show the text as it is.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Vistara walks a folder tree, lists every photo, sound, song or film it"
+  "finds with its size and keeps a running total, all in one window."
+  "Photos are fitted into the picture area, stepped by hand, run as a"
+  "slideshow or shown over the whole window; films, sound and MIDI music"
+  "play one after the other in the embedded player.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY vistara)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
