@@ -207,6 +207,8 @@ class SearchTest : public QObject {
     QCOMPARE(w.List1->list(1), fileLine("mar.jpg", kb));
     QCOMPARE(w.totalBytes, size);
     QCOMPARE(w.lblConta->text(), statistics);
+    // What the screen shows catches up shortly after.
+    QTRY_COMPARE(static_cast<QLabel*>(w.lblConta)->text(), statistics);
   }
 
   // Depth first, pre-order: a folder's files, then each subfolder's whole subtree, both

@@ -152,7 +152,7 @@ void FileFind::buildDesign() {
   lblMail       = d.put(new QLabel(Frame1),         "lblMail",       "vistara.example",     240,  720,  1455,  255, 50, Look().fg(blue));
   lblLigue      = d.put(new QLabel(Frame1),         "lblLigue",      "Ligue: (11) 5555-0199", 120, 240, 1680, 495, 9, Look().bg(grey).fg(blue).centre().wrapped().font(kSans, 8.25f, true));
   lblInfotec    = d.put(new QLabel(this),           "lblInfotec",    "    TORVELI SOFT         Assistência Técnica e Desenvolvimento de Sistemas.", 7590, 4440, 1875, 915, 42, Look().bg(grey).centre().wrapped());
-  lblConta      = d.put(new QLabel(this),           "lblConta",      "0,00 MB em 0 Arquivos", 3960, 6120, 3285, 315, 39, Look().bg(grey).fg(orange).boxed().centre().font(kSans, 8.25f, true));
+  lblConta      = d.put(new CounterLabel(this),     "lblConta",      "0,00 MB em 0 Arquivos", 3960, 6120, 3285, 315, 39, Look().bg(grey).fg(orange).boxed().centre().font(kSans, 8.25f, true));
   lblDiretorio  = d.put(new QLabel(this),           "lblDiretorio",  "Diretório inicial:", 120,  3840,  1350,  195,  6, Look().bg(grey).fit().font(kSans, 8.25f, true));
   Label1        = d.put(new QLabel(this),           "Label1",        "Drive:",             120,  3120,   525,  195,  5, Look().bg(grey).fit().font(kSans, 8.25f, true));
   lblTipo       = d.put(new QLabel(this),           "lblTipo",       "Tipo do Arquivo:",   120,  1080,  1425,  195,  4, Look().bg(grey).fit().font(kSans, 8.25f, true));

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/counterlabel.h"
 #include "platform/drivelist.h"
 #include "platform/filelist.h"
 #include "platform/folderlist.h"
@@ -104,7 +105,7 @@ class FileFind : public QWidget {
   QLabel* lblMail;
   QLabel* lblLigue;
   QLabel* lblInfotec;
-  QLabel* lblConta;
+  CounterLabel* lblConta;
   QLabel* lblDiretorio;
   QLabel* Label1;
   QLabel* lblTipo;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QLabel>
+#include <QTimer>
+#include <optional>
+
+// A label whose caption may change thousands of times a second (a running count): the
+// text is its own at once, the screen catches up at most about 30 times a second, so a
+// long search does not spend its time laying out and painting figures nobody can read.
+class CounterLabel : public QLabel {
+  Q_OBJECT
+ public:
+  explicit CounterLabel(QWidget* parent = nullptr);
+
+  QString text() const { return pending_ ? *pending_ : QLabel::text(); }
+  void setText(const QString& text);
+
+ private:
+  void catchUp();
+
+  std::optional<QString> pending_;
+  QTimer catchUp_;
+};
