@@ -29,6 +29,8 @@ class Builder {
          int tab, const Look& look = {}) {
     w->setObjectName(QString::fromLatin1(name));
     setCaption(w, caption);
+    // A focused button answers Enter as well as the space bar.
+    if (auto* b = qobject_cast<QPushButton*>(w)) b->setAutoDefault(true);
     tw::setGeometry(w, l, t, wd, h);
     style(w, look);
     if (tab >= 0) placed_.push_back({w, tab});
