@@ -292,6 +292,36 @@ class ViewingTest : public QObject {
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Pausa"));
   }
 
+  // The access key clicks without moving the focus; the list keeps it and must still be
+  // ready for the next click. Getting the focus back later opens nothing by itself.
+  void returnToSearchByItsAccessKeyFromTheList() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QStringList films = someFiles(dir.path(), 3, "avi");
+    listAsFound(w, films);
+    w.List1->setFocus();
+    w.List1->setListIndex(1);
+    QCOMPARE(t.player->fileName(), films[0]);
+    QTest::keyClick(&w, Qt::Key_B, Qt::AltModifier);
+    QTRY_VERIFY(w.viewStopped);
+    QVERIFY(w.List1->hasFocus());
+    QVERIFY(!w.listResetPending);
+    w.List1->setListIndex(5);
+    QCOMPARE(t.player->fileName(), films[2]);
+
+    QTest::keyClick(&w, Qt::Key_B, Qt::AltModifier);
+    QTRY_VERIFY(w.viewStopped);
+    w.cmdIniciar->setFocus();
+    QTest::qWait(100);  // the view has caught up with the empty selection
+    const int opened = t.player->opened.size();
+    w.List1->setFocus(Qt::TabFocusReason);
+    QVERIFY(w.List1->hasFocus());
+    QCOMPARE(w.List1->listIndex(), -1);
+    QCOMPARE(t.player->opened.size(), opened);
+  }
+
   void returnToSearchFollowsTheKindChosenNow() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;

@@ -22,6 +22,12 @@ void FileFind::cmdBusca_Click() {
     List1->setListIndex(-1);
     frmFilme->setVisible(false);
     AMovie1->setFileName(QString());
-    List1->setFocus();
+    // An access key clicks without taking the focus, so the list may have it already:
+    // then no focus event comes, and its handler runs here instead.
+    if (List1->hasFocus()) {
+      List1_GotFocus();
+    } else {
+      List1->setFocus();
+    }
   }
 }

@@ -152,7 +152,12 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
 
 void ListBox::focusInEvent(QFocusEvent* event) {
   emit gotFocus();
+  // Getting the focus selects nothing, though the view makes its first row current
+  // when it has none.
+  const bool wasSyncing = syncing_;
+  syncing_ = true;
   QListView::focusInEvent(event);
+  syncing_ = wasSyncing;
 }
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
