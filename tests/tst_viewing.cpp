@@ -322,6 +322,27 @@ class ViewingTest : public QObject {
     QCOMPARE(t.player->opened.size(), opened);
   }
 
+  // Only the left button picks a line; another button opens nothing.
+  void onlyTheLeftButtonPicksALine() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QStringList films = someFiles(dir.path(), 3, "avi");
+    listAsFound(w, films);
+    QTest::qWait(100);  // the view shows the lines
+    const QPoint line3 = w.List1->visualRect(w.List1->model()->index(3, 0)).center();
+    const int before = w.List1->listIndex();
+    for (Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton}) {
+      QTest::mouseClick(w.List1->viewport(), other, {}, line3);
+      QCOMPARE(w.List1->listIndex(), before);
+    }
+    QVERIFY(t.player->opened.isEmpty());
+    QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {}, line3);
+    QCOMPARE(w.List1->listIndex(), 3);
+    QCOMPARE(t.player->fileName(), films[1]);
+  }
+
   void returnToSearchFollowsTheKindChosenNow() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;

@@ -161,6 +161,7 @@ void ListBox::focusInEvent(QFocusEvent* event) {
 }
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;  // only the left button picks a line
   syncView();
   QListView::mousePressEvent(event);
 }
