@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "platform/folderread.h"
 #include "support/fakes.h"
@@ -156,6 +157,33 @@ class SearchTest : public QObject {
     t.volumes->unready.clear();
     QTest::keyClick(w.focusWidget(), Qt::Key_Return);  // a search runs on the drive shown
     QCOMPARE(w.fileCount, endsOn == "A" ? 1 : 0);
+  }
+
+  // A drive mounted after start-up shows when the list opens; scrolling the wheel over
+  // the list without giving it the focus leaves the drive alone.
+  void drivesComeAndGoAndTheWheelNeedsTheFocus() {
+    TestTree tree;
+    const QString a = tree.folder("A") + '/';
+    const QString b = tree.folder("B") + '/';
+    TestWindow t = makeTestWindow({a});
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Drive1->setDrive(a);
+    t.volumes->list.append(Volume{b, QString()});
+    w.Drive1->showPopup();
+    QCOMPARE(w.Drive1->count(), 2);
+    QCOMPARE(w.Drive1->currentIndex(), 0);
+    w.Drive1->hidePopup();
+    QCOMPARE(w.Drive1->drive(), a);
+
+    w.cmdIniciar->setFocus();
+    const QPointF at(w.Drive1->rect().center());
+    QWheelEvent wheel(at, w.Drive1->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.Drive1, &wheel);
+    QCOMPARE(w.Drive1->drive(), a);
+    QCOMPARE(w.Dir1->path(), tree.path("A"));
   }
 
   // ---- result lines and statistics ----

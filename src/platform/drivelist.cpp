@@ -1,5 +1,7 @@
 #include "platform/drivelist.h"
 
+#include <QWheelEvent>
+
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
   connect(this, &QComboBox::activated, this, [this](int i) {
     if (i >= 0 && i < volumes_.size()) setDrive(volumes_[i].mountPoint);
@@ -20,6 +22,25 @@ void DriveList::reload() {
                               : v.mountPoint + QStringLiteral("  [") + v.label + ']');
   }
   loading_ = false;
+}
+
+// Drives come and go (a stick plugged in, a share unmounted): the list is read again
+// each time it opens, keeping the current drive shown.
+void DriveList::showPopup() {
+  reload();
+  for (int i = 0; i < volumes_.size(); ++i) {
+    if (volumes_[i].mountPoint == drive_) setCurrentIndex(i);
+  }
+  QComboBox::showPopup();
+}
+
+// Scrolling over the window must not change the drive by accident.
+void DriveList::wheelEvent(QWheelEvent* event) {
+  if (!hasFocus()) {
+    event->ignore();
+    return;
+  }
+  QComboBox::wheelEvent(event);
 }
 
 void DriveList::setDrive(const QString& path) {

@@ -21,6 +21,12 @@ class DriveList : public QComboBox {
  signals:
   void change();
 
+ public:
+  void showPopup() override;  // reads the drives again
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+
  private:
   void reload();
   VolumeSource* source_ = nullptr;

@@ -1,6 +1,7 @@
 #include "platform/slider.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 Slider::Slider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setTickPosition(QSlider::TicksBelow);
@@ -21,6 +22,16 @@ Slider::Slider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
 void Slider::mouseReleaseEvent(QMouseEvent* event) {
   QSlider::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton) emit click();
+}
+
+// The wheel moves the slider only when it has the focus: scrolling over the window must
+// not seek a film by accident.
+void Slider::wheelEvent(QWheelEvent* event) {
+  if (!hasFocus()) {
+    event->ignore();
+    return;
+  }
+  QSlider::wheelEvent(event);
 }
 
 void Slider::mouseMoveEvent(QMouseEvent* event) {

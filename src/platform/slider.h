@@ -19,6 +19,7 @@ class Slider : public QSlider {
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   bool userAction_ = false;
