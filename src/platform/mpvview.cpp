@@ -21,6 +21,7 @@ void MpvView::render(mpv_render_context* context) {
   if (frame_.width() != w || frame_.height() != h) {
     // mpv's converters run fastest with 64-byte aligned rows.
     const size_t stride = (size_t(w) * 4 + 63) & ~size_t(63);
+    frame_ = QImage();  // it points into the buffer that is about to go
     buffer_.reset(static_cast<uchar*>(std::aligned_alloc(64, stride * size_t(h))));
     if (!buffer_) return;
     frame_ = QImage(buffer_.get(), w, h, qsizetype(stride), QImage::Format_ARGB32_Premultiplied);
