@@ -3,7 +3,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/mpvplayer.h"
 #include "platform/twips.h"
 #include "support/fakes.h"
 #include "support/pictures.h"
@@ -11,21 +10,6 @@
 namespace {
 
 const QString kMedia = QStringLiteral(VISTARA_TEST_DATA "/media/");
-
-// The window with the real media player instead of the scripted one.
-std::unique_ptr<FileFind> windowWithRealPlayer(RecordingSink** sink) {
-  FileFindServices services;
-  auto messages = std::make_unique<RecordingSink>();
-  *sink = messages.get();
-  services.messages = std::move(messages);
-  services.playerFactory = makeMpvPlayer;
-  return std::make_unique<FileFind>(std::move(services));
-}
-
-void search(FileFind& w, const QString& folder) {
-  QVERIFY(w.Dir1->setPath(folder));
-  QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
-}
 
 }  // namespace
 
@@ -41,11 +25,11 @@ class EndToEndTest : public QObject {
                                                                          : "film-h264-aac.mov";
       QVERIFY(QFile::copy(kMedia + source, dir.filePath(name)));
     }
-    RecordingSink* messages = nullptr;
-    auto window = windowWithRealPlayer(&messages);
-    FileFind& w = *window;
+    TestWindow t = makeRealPlayerWindow();
+    FileFind& w = *t.window;
+    RecordingSink* messages = t.messages;
     w.showCentred();
-    search(w, dir.path());
+    searchFrom(w, dir.path());
     QCOMPARE(w.List2->listCount(), 3);
     QTest::mouseClick(w.cmdMostraArq, Qt::LeftButton);
 
@@ -70,10 +54,10 @@ class EndToEndTest : public QObject {
     QVERIFY(QFile::copy(kMedia + "broken-truncated.avi", dir.filePath("1.avi")));
     QVERIFY(QFile::copy(kMedia + "broken-empty.mpg", dir.filePath("2.mpg")));
     QVERIFY(QFile::copy(kMedia + "film-mpeg4-mp3.avi", dir.filePath("3.avi")));
-    RecordingSink* messages = nullptr;
-    auto window = windowWithRealPlayer(&messages);
-    FileFind& w = *window;
-    search(w, dir.path());
+    TestWindow t = makeRealPlayerWindow();
+    FileFind& w = *t.window;
+    RecordingSink* messages = t.messages;
+    searchFrom(w, dir.path());
     w.cmdMostraArq_Click();
     // Each tick while the player is not running moves on; the good film plays.
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -99,7 +83,7 @@ class EndToEndTest : public QObject {
     FileFind& w = *t.window;
     w.showCentred();
     QTest::mouseClick(w.optFoto, Qt::LeftButton);
-    search(w, dir.path());
+    searchFrom(w, dir.path());
     QCOMPARE(w.List2->listCount(), 4);
 
     QTest::mouseClick(w.cmdMostraArq, Qt::LeftButton);
@@ -136,7 +120,7 @@ class EndToEndTest : public QObject {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
     w.optFoto->click();
-    search(w, dir.path());
+    searchFrom(w, dir.path());
     QVERIFY(QFile::remove(dir.filePath("b.jpg")));
     w.List1->setListIndex(1);
     w.cmdProfoto_Click();

@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QTest>
 
-#include "platform/mpvplayer.h"
 #include "support/fakes.h"
 #include "support/pictures.h"
 #include "support/tree.h"
@@ -16,20 +15,6 @@
 namespace {
 
 const QString kMedia = QStringLiteral(VISTARA_TEST_DATA "/media/");
-
-std::unique_ptr<FileFind> windowWithRealPlayer(RecordingSink** sink) {
-  FileFindServices services;
-  auto messages = std::make_unique<RecordingSink>();
-  *sink = messages.get();
-  services.messages = std::move(messages);
-  services.playerFactory = makeMpvPlayer;
-  return std::make_unique<FileFind>(std::move(services));
-}
-
-void search(FileFind& w, const QString& folder) {
-  QVERIFY(w.Dir1->setPath(folder));
-  QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
-}
 
 // Every entry of a tree: content hash, size and modification time of files, the entry
 // list of folders.
@@ -89,12 +74,12 @@ class HardeningTest : public QObject {
       QVERIFY(QFile::copy(kMedia + f, tree.folder("media") + '/' + f));
     const QStringList before = snapshot(tree.root());
 
-    RecordingSink* messages = nullptr;
-    auto window = windowWithRealPlayer(&messages);
-    FileFind& w = *window;
+    TestWindow t = makeRealPlayerWindow();
+    FileFind& w = *t.window;
+    RecordingSink* messages = t.messages;
     w.showCentred();
     w.optFoto->click();
-    search(w, tree.root());
+    searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 3);
     w.cmdMostraArq_Click();
     w.Timer2_Timer();
@@ -104,7 +89,7 @@ class HardeningTest : public QObject {
     w.cmdBusca_Click();
     for (QRadioButton* kind : {w.optFilme, w.optSom, w.optMusica}) {
       kind->click();
-      search(w, tree.root());
+      searchFrom(w, tree.root());
       QCOMPARE(w.List2->listCount(), 1);
       w.cmdMostraArq_Click();
       QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
@@ -137,7 +122,7 @@ class HardeningTest : public QObject {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
     w.optFoto->click();
-    search(w, tree.root());
+    searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 1000);
     w.SlFoto->setValue(1);  // 10 ms a photo
     QCOMPARE(w.Timer2->interval(), 10);
@@ -160,12 +145,12 @@ class HardeningTest : public QObject {
     const QString folder = tree.folder("m");
     for (const char* f : {"film-mjpeg-pcm.avi", "film-mpeg1.mpg", "sound-pcm16.wav"})
       QVERIFY(QFile::copy(kMedia + f, folder + '/' + f));
-    RecordingSink* messages = nullptr;
-    auto window = windowWithRealPlayer(&messages);
-    FileFind& w = *window;
+    TestWindow t = makeRealPlayerWindow();
+    FileFind& w = *t.window;
+    RecordingSink* messages = t.messages;
     w.optFilme->click();
     w.Text1->setText("*.avi;*.mpg;*.wav");
-    search(w, tree.root());
+    searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 3);
     w.cmdMostraArq_Click();
     QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
@@ -182,7 +167,7 @@ class HardeningTest : public QObject {
     w.cmdBusca_Click();
     w.optFoto->click();
     w.Text1->setText("*.png");
-    search(w, tree.root());
+    searchFrom(w, tree.root());
     w.cmdMostraArq_Click();
     QFile::remove(a);
     QFile::resize(b, 30);
@@ -206,12 +191,12 @@ class HardeningTest : public QObject {
         {"g.mpg", "film-mpeg1.mpg"}};
     for (const auto& [name, source] : files)
       QVERIFY(QFile::copy(kMedia + source, folder + '/' + name));
-    RecordingSink* messages = nullptr;
-    auto window = windowWithRealPlayer(&messages);
-    FileFind& w = *window;
+    TestWindow t = makeRealPlayerWindow();
+    FileFind& w = *t.window;
+    RecordingSink* messages = t.messages;
     w.optFilme->click();
     w.Text1->setText("*.avi;*.wav;*.mpg;*.mid");
-    search(w, tree.root());
+    searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 7);
     QStringList played;
     connect(w.AMovie1.get(), &MediaPlayer::openComplete, this,
@@ -240,21 +225,21 @@ class HardeningTest : public QObject {
       QFile::copy(kMedia + (i % 2 ? "film-mjpeg-pcm.avi" : "sound-pcm16.wav"),
                   films + QString("/f%1.%2").arg(i).arg(i % 2 ? "avi" : "wav"));
 
-    RecordingSink* messages = nullptr;
-    auto window = windowWithRealPlayer(&messages);
-    FileFind& w = *window;
+    TestWindow t = makeRealPlayerWindow();
+    FileFind& w = *t.window;
+    RecordingSink* messages = t.messages;
     w.optFoto->click();
     qint64 afterFirstSteps = 0;
 
     // Searches of 100,000 files.
-    for (int i = 0; i < 3; ++i) search(w, many);
+    for (int i = 0; i < 3; ++i) searchFrom(w, many);
     QCOMPARE(w.List2->listCount(), 100000);
     const qint64 searchBase = residentKb();
-    for (int i = 0; i < 3; ++i) search(w, many);
+    for (int i = 0; i < 3; ++i) searchFrom(w, many);
     const qint64 searchEnd = residentKb();
 
     // 1,000 slideshow steps.
-    search(w, photos);
+    searchFrom(w, photos);
     QCOMPARE(w.List2->listCount(), 20);
     w.cmdMostraArq_Click();
     for (int step = 0; step < 1000; ++step) {
@@ -271,7 +256,7 @@ class HardeningTest : public QObject {
     w.cmdBusca_Click();
     w.optFilme->click();
     w.Text1->setText("*.avi;*.wav");
-    search(w, films);
+    searchFrom(w, films);
     QCOMPARE(w.List2->listCount(), 4);
     for (int open = 0; open < 200; ++open) {
       w.List1->setListIndex(1 + 2 * (open % 4));

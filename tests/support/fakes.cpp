@@ -1,8 +1,13 @@
 #include "support/fakes.h"
 
+#include <QTest>
+
+#include "platform/mpvplayer.h"
 #include "support/scriptedplayer.h"
 
-TestWindow makeTestWindow(const QStringList& fakeDrives) {
+namespace {
+
+TestWindow makeWindow(const QStringList& fakeDrives, bool realPlayer) {
   TestWindow t;
   FileFindServices services;
   auto sink = std::make_unique<RecordingSink>();
@@ -14,7 +19,22 @@ TestWindow makeTestWindow(const QStringList& fakeDrives) {
     t.volumes = volumes.get();
     services.volumes = std::move(volumes);
   }
-  services.playerFactory = scriptedPlayerFactory(&t.player);
+  services.playerFactory = realPlayer ? makeMpvPlayer : scriptedPlayerFactory(&t.player);
   t.window = std::make_unique<FileFind>(std::move(services));
   return t;
+}
+
+}  // namespace
+
+TestWindow makeTestWindow(const QStringList& fakeDrives) {
+  return makeWindow(fakeDrives, false);
+}
+
+TestWindow makeRealPlayerWindow() {
+  return makeWindow({}, true);
+}
+
+void searchFrom(FileFind& w, const QString& folder) {
+  QVERIFY(w.Dir1->setPath(folder));
+  QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
 }

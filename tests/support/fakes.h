@@ -40,3 +40,8 @@ struct TestWindow {
 
 // `fakeDrives` replaces the volume source with one drive per given mount point.
 TestWindow makeTestWindow(const QStringList& fakeDrives = {});
+// The same window with the real media player instead of the scripted one.
+TestWindow makeRealPlayerWindow();
+
+// Searches `folder` with the patterns in Text1, the way a person does.
+void searchFrom(FileFind& w, const QString& folder);
