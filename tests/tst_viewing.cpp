@@ -16,6 +16,15 @@ QStringList someFiles(const QString& folder, int n, const QString& ext) {
   return paths;
 }
 
+// A shown, active window whose result holds `found` as a search would have listed it.
+TestWindow activeWindowWithResult(const QStringList& found) {
+  TestWindow t = makeTestWindow();
+  t.window->showCentred();
+  if (!QTest::qWaitForWindowActive(t.window.get())) qWarning("the window is not active");
+  listAsFound(*t.window, found);
+  return t;
+}
+
 }  // namespace
 
 class ViewingTest : public QObject {
@@ -261,12 +270,10 @@ class ViewingTest : public QObject {
   }
 
   void returnToSearchWithAPlayerKind() {
-    TestWindow t = makeTestWindow();
-    FileFind& w = *t.window;
-    w.showCentred();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
     const QStringList films = someFiles(dir.path(), 3, "avi");
-    listAsFound(w, films);
+    TestWindow t = activeWindowWithResult(films);
+    FileFind& w = *t.window;
+    QVERIFY(w.isActiveWindow());
     w.cmdMostraArq_Click();
     t.player->finishOpening(5);
     QVERIFY(w.Timer1->enabled());
@@ -295,12 +302,10 @@ class ViewingTest : public QObject {
   // The access key clicks without moving the focus; the list keeps it and must still be
   // ready for the next click. Getting the focus back later opens nothing by itself.
   void returnToSearchByItsAccessKeyFromTheList() {
-    TestWindow t = makeTestWindow();
-    FileFind& w = *t.window;
-    w.showCentred();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
     const QStringList films = someFiles(dir.path(), 3, "avi");
-    listAsFound(w, films);
+    TestWindow t = activeWindowWithResult(films);
+    FileFind& w = *t.window;
+    QVERIFY(w.isActiveWindow());
     w.List1->setFocus();
     w.List1->setListIndex(1);
     QCOMPARE(t.player->fileName(), films[0]);
@@ -324,12 +329,10 @@ class ViewingTest : public QObject {
 
   // Only the left button picks a line; another button opens nothing.
   void onlyTheLeftButtonPicksALine() {
-    TestWindow t = makeTestWindow();
-    FileFind& w = *t.window;
-    w.showCentred();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
     const QStringList films = someFiles(dir.path(), 3, "avi");
-    listAsFound(w, films);
+    TestWindow t = activeWindowWithResult(films);
+    FileFind& w = *t.window;
+    QVERIFY(w.isActiveWindow());
     QTest::qWait(100);  // the view shows the lines
     const QPoint line3 = w.List1->visualRect(w.List1->model()->index(3, 0)).center();
     const int before = w.List1->listIndex();
