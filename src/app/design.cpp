@@ -8,6 +8,7 @@
 
 #include "app/filefind.h"
 #include "app/look.h"
+#include "platform/buttons.h"
 #include "platform/fonts.h"
 #include "platform/twips.h"
 
@@ -29,8 +30,7 @@ class Builder {
          int tab, const Look& look = {}) {
     w->setObjectName(QString::fromLatin1(name));
     setCaption(w, caption);
-    // A focused button answers Enter as well as the space bar.
-    if (auto* b = qobject_cast<QPushButton*>(w)) b->setAutoDefault(true);
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) useDesktopButtonKeys(b);
     tw::setGeometry(w, l, t, wd, h);
     style(w, look);
     if (tab >= 0) placed_.push_back({w, tab});

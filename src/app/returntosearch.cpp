@@ -22,12 +22,6 @@ void FileFind::cmdBusca_Click() {
     List1->setListIndex(-1);
     frmFilme->setVisible(false);
     AMovie1->setFileName(QString());
-    // An access key clicks without taking the focus, so the list may have it already:
-    // then no focus event comes, and its handler runs here instead.
-    if (List1->hasFocus()) {
-      List1_GotFocus();
-    } else {
-      List1->setFocus();
-    }
+    List1->setFocus();
   }
 }
