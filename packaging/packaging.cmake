@@ -18,7 +18,7 @@ install(FILES ${_pkg_out}/${VISTARA_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The theme's bitmaps come from the window icon's own drawing at build time.
-add_executable(vistara_render_icons ${_pkg}/render-icons.cpp)
+add_executable(vistara_render_icons ${_pkg}/render-icons.cpp ${CMAKE_SOURCE_DIR}/src/app/icon.cpp)
 target_include_directories(vistara_render_icons PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(vistara_render_icons PRIVATE Qt6::Gui)
 set(_icon_files)

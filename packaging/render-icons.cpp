@@ -5,9 +5,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-// The drawing lives in a file-local function; compiling its file here reaches it without
-// widening the window's interface for a build-time tool.
-#include "app/icon.cpp"
+#include "app/icon.h"
 
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -30,7 +28,7 @@ int main(int argc, char* argv[]) {
       return 2;
     }
     const QString path = out.filePath(QStringLiteral("%1x%1.png").arg(size));
-    if (!drawIcon(size).save(path, "PNG")) {
+    if (!drawWindowIcon(size).save(path, "PNG")) {
       std::fprintf(stderr, "render-icons: cannot write %s\n", qPrintable(path));
       return 1;
     }

@@ -3,10 +3,8 @@
 #include <QPainter>
 #include <QPixmap>
 
-namespace {
-
 // A magnifying glass over a film frame, drawn in the classic 16-colour palette.
-QPixmap drawIcon(int size) {
+QPixmap drawWindowIcon(int size) {
   QImage img(size, size, QImage::Format_Indexed8);
   const QRgb palette[16] = {0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080, 0xff800080,
                             0xff008080, 0xffc0c0c0, 0xff808080, 0xffff0000, 0xff00ff00, 0xffffff00,
@@ -45,11 +43,9 @@ QPixmap drawIcon(int size) {
   return QPixmap::fromImage(out);
 }
 
-}  // namespace
-
 QIcon makeWindowIcon() {
   QIcon icon;
-  icon.addPixmap(drawIcon(32));
-  icon.addPixmap(drawIcon(16));
+  icon.addPixmap(drawWindowIcon(32));
+  icon.addPixmap(drawWindowIcon(16));
   return icon;
 }
