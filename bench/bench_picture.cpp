@@ -19,19 +19,13 @@
 #include <vector>
 
 #include "app/filefind.h"
+#include "median.h"
 #include "platform/imagebox.h"
 #include "platform/pictureloader.h"
 
 namespace {
 
 const QSize kPanel(477, 289);
-
-double median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 double timeMs(const std::function<void()>& work) {
   QElapsedTimer clock;

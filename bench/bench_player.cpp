@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/filefind.h"
+#include "median.h"
 #include "platform/mpvplayer.h"
 
 namespace {
@@ -61,8 +62,7 @@ int main(int argc, char** argv) {
     if (ms >= 0) times.push_back(ms);
   }
   if (times.empty()) return 1;
-  std::sort(times.begin(), times.end());
-  std::printf("player.open_ms %.1f\n", times[times.size() / 2]);
-  std::printf("player.open_max_ms %.1f\n", times.back());
+  std::printf("player.open_ms %.1f\n", median(times));
+  std::printf("player.open_max_ms %.1f\n", *std::max_element(times.begin(), times.end()));
   return 0;
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/filefind.h"
+#include "median.h"
 
 namespace {
 
@@ -171,12 +172,6 @@ ChildRun childSearch(const QString& root) {
   const QList<QByteArray> parts = child.readAllStandardOutput().trimmed().split(' ');
   if (parts.size() != 3) return {};
   return {parts[0].toDouble(), parts[1].toInt(), parts[2].toDouble() / 1024.0};
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 void print(const char* key, double value) {

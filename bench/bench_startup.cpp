@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/filefind.h"
+#include "median.h"
 
 namespace {
 
@@ -56,11 +57,6 @@ double launchMs(const QString& mode) {
   child.start(QCoreApplication::applicationFilePath(), {mode});
   child.waitForFinished(60000);
   return clock.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace
