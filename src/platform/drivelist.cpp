@@ -28,9 +28,7 @@ void DriveList::reload() {
 // each time it opens, keeping the current drive shown.
 void DriveList::showPopup() {
   reload();
-  for (int i = 0; i < volumes_.size(); ++i) {
-    if (volumes_[i].mountPoint == drive_) setCurrentIndex(i);
-  }
+  showCurrent(drive_);
   QComboBox::showPopup();
 }
 
@@ -46,10 +44,14 @@ void DriveList::wheelEvent(QWheelEvent* event) {
 void DriveList::setDrive(const QString& path) {
   const QString drive = volumeOf(volumes_, path);
   if (drive.isEmpty()) return;
-  for (int i = 0; i < volumes_.size(); ++i) {
-    if (volumes_[i].mountPoint == drive) setCurrentIndex(i);
-  }
+  showCurrent(drive);
   if (drive == drive_) return;
   drive_ = drive;
   emit change();
+}
+
+void DriveList::showCurrent(const QString& drive) {
+  for (int i = 0; i < volumes_.size(); ++i) {
+    if (volumes_[i].mountPoint == drive) setCurrentIndex(i);
+  }
 }

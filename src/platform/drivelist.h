@@ -29,6 +29,7 @@ class DriveList : public QComboBox {
 
  private:
   void reload();
+  void showCurrent(const QString& drive);
   VolumeSource* source_ = nullptr;
   QList<Volume> volumes_;
   QString drive_;
