@@ -21,7 +21,10 @@ build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the program: tests, benchmarks and packaging are built by the targets that need them.
+run: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target vistara
 	$(BUILD)/vistara
 
 # Every test, in the normal build and again in the sanitized one.

@@ -20,8 +20,8 @@
 
 #include "app/filefind.h"
 #include "median.h"
-#include "platform/imagebox.h"
-#include "platform/pictureloader.h"
+#include "controls/imagebox.h"
+#include "pictures/pictureloader.h"
 
 namespace {
 

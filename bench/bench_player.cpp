@@ -13,7 +13,7 @@
 
 #include "app/filefind.h"
 #include "median.h"
-#include "platform/mpvplayer.h"
+#include "media/mpvplayer.h"
 
 namespace {
 

@@ -10,8 +10,8 @@ mkdir -p "$out"
 # The project sources each target exercises (only what it needs, so no media libraries).
 sources_for() {
   case "$1" in
-    metafile) ls "$root"/src/platform/metafile*.cpp ;;
-    midi) echo "$root/src/platform/midisong.cpp"; echo "$root/src/platform/miditempomap.cpp" ;;
+    metafile) ls "$root"/src/pictures/metafile/*.cpp ;;
+    midi) echo "$root/src/media/midi/midisong.cpp"; echo "$root/src/media/midi/miditempomap.cpp" ;;
     *) echo "no source list for fuzz target $1" >&2; return 1 ;;
   esac
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/metafile.h"
+#include "pictures/metafile/metafile.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   (void)argc;

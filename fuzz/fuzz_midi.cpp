@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/midisong.h"
+#include "media/midi/midisong.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MidiSong song;

@@ -7,7 +7,7 @@ set(VISTARA_HOMEPAGE "https://vistara.example" CACHE STRING
 set(VISTARA_ICON_SIZES 16 32 48)
 
 set(_pkg ${CMAKE_CURRENT_LIST_DIR})
-set(_pkg_out ${CMAKE_BINARY_DIR}/packaging)
+set(_pkg_out ${PROJECT_BINARY_DIR}/packaging)
 
 install(TARGETS vistara RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${_pkg}/${VISTARA_APP_ID}.desktop
@@ -18,8 +18,8 @@ install(FILES ${_pkg_out}/${VISTARA_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The theme's bitmaps come from the window icon's own drawing at build time.
-add_executable(vistara_render_icons ${_pkg}/render-icons.cpp ${CMAKE_SOURCE_DIR}/src/app/icon.cpp)
-target_include_directories(vistara_render_icons PRIVATE ${CMAKE_SOURCE_DIR}/src)
+add_executable(vistara_render_icons ${_pkg}/render-icons.cpp ${PROJECT_SOURCE_DIR}/src/app/icon.cpp)
+target_include_directories(vistara_render_icons PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(vistara_render_icons PRIVATE Qt6::Gui)
 set(_icon_files)
 foreach(size IN LISTS VISTARA_ICON_SIZES)
@@ -31,7 +31,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
           ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:vistara_render_icons> ${_pkg_out}/icons
           ${VISTARA_ICON_SIZES}
-  DEPENDS vistara_render_icons ${CMAKE_SOURCE_DIR}/src/app/icon.cpp
+  DEPENDS vistara_render_icons ${PROJECT_SOURCE_DIR}/src/app/icon.cpp
   COMMENT "Drawing the menu icons")
 add_custom_target(vistara_icons ALL DEPENDS ${_icon_files})
 foreach(size IN LISTS VISTARA_ICON_SIZES)

@@ -1,12 +1,13 @@
 # Each fuzz target replays its regression corpus (fuzz/corpus/NAME) as an ordinary test,
 # so the sanitized build checks every input that ever troubled a parser.
-file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/fuzz_*.cpp)
-foreach(target ${FUZZ_TARGETS})
-  get_filename_component(name ${target} NAME_WE)
-  string(REPLACE "fuzz_" "" short ${name})
-  add_executable(replay_${short} ${target} ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp)
-  target_link_libraries(replay_${short} PRIVATE vistara_core)
+function(vistara_fuzz_replay short room)
+  add_executable(replay_${short} ${PROJECT_SOURCE_DIR}/fuzz/fuzz_${short}.cpp
+    ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+  target_link_libraries(replay_${short} PRIVATE ${room})
   add_test(NAME fuzzcorpus_${short}
-    COMMAND replay_${short} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${short})
+    COMMAND replay_${short} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${short})
   set_tests_properties(fuzzcorpus_${short} PROPERTIES TIMEOUT 600)
-endforeach()
+endfunction()
+
+vistara_fuzz_replay(metafile vistara_pictures)
+vistara_fuzz_replay(midi vistara_media)

@@ -1,13 +1,13 @@
 # Installing into a staging folder as the package would, then checking what the desktop
 # reads from it: the menu entry, the icons, the software-centre metadata and the .deb.
-set(_stage ${CMAKE_BINARY_DIR}/packaging-stage)
+set(_stage ${PROJECT_BINARY_DIR}/packaging-stage)
 set(_check ${CMAKE_CURRENT_SOURCE_DIR}/packaging-check.sh)
 
-add_test(NAME packaging_stage COMMAND ${_check} stage ${CMAKE_BINARY_DIR} ${_stage})
-add_test(NAME packaging_menu COMMAND ${_check} menu ${_stage} ${CMAKE_BINARY_DIR})
-add_test(NAME packaging_metainfo COMMAND ${_check} metainfo ${_stage} ${CMAKE_SOURCE_DIR})
-add_test(NAME packaging_deb COMMAND ${_check} deb ${CMAKE_BINARY_DIR} ${_stage}
-         ${CMAKE_BINARY_DIR}/packaging-deb)
+add_test(NAME packaging_stage COMMAND ${_check} stage ${PROJECT_BINARY_DIR} ${_stage})
+add_test(NAME packaging_menu COMMAND ${_check} menu ${_stage} ${PROJECT_BINARY_DIR})
+add_test(NAME packaging_metainfo COMMAND ${_check} metainfo ${_stage} ${PROJECT_SOURCE_DIR})
+add_test(NAME packaging_deb COMMAND ${_check} deb ${PROJECT_BINARY_DIR} ${_stage}
+         ${PROJECT_BINARY_DIR}/packaging-deb)
 set_tests_properties(packaging_stage PROPERTIES FIXTURES_SETUP staged_install TIMEOUT 120)
 set_tests_properties(packaging_menu packaging_metainfo PROPERTIES
   FIXTURES_REQUIRED staged_install TIMEOUT 120)

@@ -3,7 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "platform/twips.h"
+#include "controls/twips.h"
 #include "support/fakes.h"
 #include "support/scriptedplayer.h"
 

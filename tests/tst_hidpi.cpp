@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/twips.h"
+#include "controls/twips.h"
 #include "support/fakes.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <QWidget>
 #include <cmath>
 
-#include "platform/midisong.h"
-#include "platform/mpvplayer.h"
-#include "platform/mpvview.h"
+#include "media/midi/midisong.h"
+#include "media/mpvplayer.h"
+#include "media/mpvview.h"
 
 // The real player on small files made by tests/data/make-media-fixtures.sh,
 // with no sound card and no display.

@@ -6,8 +6,8 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include "platform/metafile.h"
-#include "platform/pictureloader.h"
+#include "pictures/metafile/metafile.h"
+#include "pictures/pictureloader.h"
 
 namespace {
 

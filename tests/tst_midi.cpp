@@ -3,10 +3,10 @@
 #include <QTest>
 #include <cmath>
 
-#include "platform/midisequencer.h"
-#include "platform/midisong.h"
-#include "platform/midistream.h"
-#include "platform/miditempomap.h"
+#include "media/midi/midisequencer.h"
+#include "media/midi/midisong.h"
+#include "media/midi/midistream.h"
+#include "media/midi/miditempomap.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The number texts of the result lists, the statistics label and the slideshow caption.
 #include <QTest>
 
-#include "platform/numberformat.h"
+#include "text/numberformat.h"
 
 class NumberFormatTest : public QObject {
   Q_OBJECT

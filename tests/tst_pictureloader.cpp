@@ -8,7 +8,7 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include "platform/pictureloader.h"
+#include "pictures/pictureloader.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "platform/pictureloader.h"
+#include "pictures/pictureloader.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "platform/midisong.h"
-#include "platform/mpvplayer.h"
+#include "media/midi/midisong.h"
+#include "media/mpvplayer.h"
 
 // Every real sample under $VISTARA_SAMPLES/media opens in the real player,
 // reports a plausible length and plays its first seconds. Each file plays in a

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include "platform/folderread.h"
+#include "files/folderread.h"
 #include "support/fakes.h"
 #include "support/tree.h"
 

@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/twips.h"
+#include "controls/twips.h"
 #include "support/fakes.h"
 #include "support/pictures.h"
 #include "support/results.h"

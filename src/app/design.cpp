@@ -8,9 +8,9 @@
 
 #include "app/filefind.h"
 #include "app/look.h"
-#include "platform/buttons.h"
-#include "platform/fonts.h"
-#include "platform/twips.h"
+#include "controls/buttons.h"
+#include "controls/fonts.h"
+#include "controls/twips.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <QScreen>
 
 #include "app/icon.h"
-#include "platform/exit.h"
-#include "platform/fonts.h"
-#include "platform/keys.h"
-#include "platform/mpvplayer.h"
-#include "platform/twips.h"
+#include "controls/exit.h"
+#include "controls/fonts.h"
+#include "controls/keys.h"
+#include "media/mpvplayer.h"
+#include "controls/twips.h"
 
 FileFind::FileFind(FileFindServices services)
     : volumes_(std::move(services.volumes)),

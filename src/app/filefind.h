@@ -9,18 +9,18 @@
 #include <functional>
 #include <memory>
 
-#include "platform/counterlabel.h"
-#include "platform/drivelist.h"
-#include "platform/filelist.h"
-#include "platform/folderlist.h"
-#include "platform/imagebox.h"
-#include "platform/listbox.h"
-#include "platform/mediaplayer.h"
-#include "platform/messagebox.h"
-#include "platform/slider.h"
-#include "platform/textbox.h"
-#include "platform/timer.h"
-#include "platform/volumes.h"
+#include "controls/counterlabel.h"
+#include "controls/drivelist.h"
+#include "controls/filelist.h"
+#include "controls/folderlist.h"
+#include "controls/imagebox.h"
+#include "controls/listbox.h"
+#include "media/mediaplayer.h"
+#include "controls/messagebox.h"
+#include "controls/slider.h"
+#include "controls/textbox.h"
+#include "controls/timer.h"
+#include "files/volumes.h"
 
 // What the window stands on that tests may replace; empty members take the real ones.
 struct FileFindServices {

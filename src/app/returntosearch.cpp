@@ -1,6 +1,6 @@
 // Back from viewing to searching, with the results kept.
 #include "app/filefind.h"
-#include "platform/twips.h"
+#include "controls/twips.h"
 
 void FileFind::cmdBusca_Click() {
   tw::setHeight(List1, 4545);

@@ -1,7 +1,7 @@
 // Start-up, exit and the layout that follows the window's size.
 #include "app/filefind.h"
-#include "platform/exit.h"
-#include "platform/twips.h"
+#include "controls/exit.h"
+#include "controls/twips.h"
 
 void FileFind::Form_Load() {
   Text1->setText(QStringLiteral("*.avi;*.mpg;*.mov"));

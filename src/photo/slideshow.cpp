@@ -1,6 +1,6 @@
 // The timed slideshow: one photo a tick to the last one, pause and continue, pace.
 #include "app/filefind.h"
-#include "platform/numberformat.h"
+#include "text/numberformat.h"
 
 void FileFind::Timer2_Timer() {
   if (viewStopped) {

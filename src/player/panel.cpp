@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "app/filefind.h"
-#include "platform/twips.h"
+#include "controls/twips.h"
 #include "player/rounding.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <QCoreApplication>
 
 #include "app/filefind.h"
-#include "platform/folderread.h"
-#include "platform/numberformat.h"
-#include "platform/stackroom.h"
+#include "files/folderread.h"
+#include "text/numberformat.h"
+#include "files/stackroom.h"
 
 namespace {
 

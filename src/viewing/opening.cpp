@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "app/filefind.h"
-#include "platform/twips.h"
+#include "controls/twips.h"
 #include "viewing/viewingplace.h"
 
 void moveListToViewingPlace(FileFind& w) {

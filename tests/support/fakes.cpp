@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "platform/mpvplayer.h"
+#include "media/mpvplayer.h"
 #include "support/scriptedplayer.h"
 
 namespace {

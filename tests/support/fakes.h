@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "app/filefind.h"
-#include "platform/messagebox.h"
-#include "platform/volumes.h"
+#include "controls/messagebox.h"
+#include "files/volumes.h"
 
 class ScriptedPlayer;
 

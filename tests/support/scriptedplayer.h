@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "platform/mediaplayer.h"
+#include "media/mediaplayer.h"
 
 // A player whose state the test sets: it records every command, opens any file
 // instantly (the test raises open-complete when it wants) and draws nothing.

@@ -1,0 +1,53 @@
+#include "controls/filelist.h"
+
+#include "files/folderread.h"
+
+FileList::FileList(QWidget* parent) : QWidget(parent) {}
+
+FileList::~FileList() = default;
+
+void FileList::setPath(const QString& folder) {
+  path_ = folder;
+  contents_ = folder.isEmpty() ? nullptr : takeFolderRead(folder);
+  invalidate();
+}
+
+void FileList::setPattern(const QString& patterns) {
+  if (patterns != pattern_) {
+    pattern_ = patterns;
+    patterns_ = PatternList(patterns);
+  }
+  invalidate();
+}
+
+int FileList::listCount() const {
+  match();
+  return int(matches_.size());
+}
+
+QString FileList::list(int index) const {
+  match();
+  if (index < 0 || index >= matches_.size()) return {};
+  return matches_[index];
+}
+
+void FileList::setListIndex(int index) {
+  if (index >= -1 && index < listCount()) index_ = index;
+}
+
+void FileList::invalidate() {
+  matches_.clear();
+  matched_ = false;
+  index_ = -1;
+}
+
+void FileList::match() const {
+  if (matched_) return;
+  matched_ = true;
+  if (!contents_) return;
+  for (int i = 0; i < contents_->fileCount(); ++i) {
+    const QByteArrayView name = contents_->fileBytes(i);
+    if (patterns_.matches(name)) matches_.append(decodeFileName(name));
+  }
+  sortNames(matches_);
+}

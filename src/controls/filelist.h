@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+#include "files/wildcard.h"
+
+struct FolderContents;
+
+// A hidden file list: the files of a folder that match a pattern list such as
+// "*.jpg;*.gif", sorted by name, with a selection and the current file name.
+// It takes over the read its folder list has just made of the same folder, and
+// matches when it is first asked, so a folder and a pattern set in turn cost one pass.
+class FileList : public QWidget {
+  Q_OBJECT
+ public:
+  explicit FileList(QWidget* parent = nullptr);
+  ~FileList() override;
+
+  QString path() const { return path_; }
+  void setPath(const QString& folder);
+  QString pattern() const { return pattern_; }
+  void setPattern(const QString& patterns);
+
+  int listCount() const;
+  QString list(int index) const;
+  int listIndex() const { return index_; }
+  void setListIndex(int index);
+  QString fileName() const { return list(index_); }
+
+ private:
+  void invalidate();
+  void match() const;
+
+  QString path_;
+  QString pattern_ = QStringLiteral("*.*");
+  PatternList patterns_{pattern_};
+  std::shared_ptr<const FolderContents> contents_;
+  mutable QStringList matches_;
+  mutable bool matched_ = true;
+  int index_ = -1;
+};

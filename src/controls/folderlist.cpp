@@ -1,0 +1,91 @@
+#include "controls/folderlist.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStyle>
+
+namespace {
+
+QString normalised(const QString& path) {
+  QString p = QDir::cleanPath(path);
+  if (p.isEmpty()) p = QStringLiteral("/");
+  return p;
+}
+
+QString nameOf(const QString& path) {
+  const QString name = QFileInfo(path).fileName();
+  return name.isEmpty() ? path : name;
+}
+
+QStringList ancestorsOf(const QString& path) {
+  QStringList chain;
+  QString p = path;
+  while (true) {
+    chain.prepend(p);
+    if (p == "/") break;
+    const int cut = p.lastIndexOf('/');
+    p = cut <= 0 ? QStringLiteral("/") : p.left(cut);
+  }
+  return chain;
+}
+
+}  // namespace
+
+FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
+  connect(this, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { setPath(item->data(Qt::UserRole).toString()); });
+}
+
+void FolderList::setBrowsable(bool on) {
+  browsable_ = on;
+  fillView();
+}
+
+void FolderList::setStayOnDevice(bool on) {
+  options_.stayOnDevice = on;
+}
+
+bool FolderList::setPath(const QString& newPath) {
+  const QString p = normalised(newPath);
+  auto contents = readFolder(p, options_, &chain_);
+  if (!contents->ok) return false;
+  contents_ = std::move(contents);
+  if (p == path_) return true;
+  path_ = p;
+  fillView();
+  emit change();
+  return true;
+}
+
+void FolderList::refresh() {
+  if (path_.isEmpty()) return;
+  contents_ = readFolder(path_, options_, &chain_);
+  fillView();
+}
+
+int FolderList::listCount() const {
+  return contents_ ? int(contents_->subfolders.size()) : 0;
+}
+
+QString FolderList::list(int index) const {
+  if (!contents_ || index < 0 || index >= contents_->subfolders.size()) return {};
+  return contents_->subfolders[index];
+}
+
+void FolderList::fillView() {
+  if (!browsable_) return;
+  clear();
+  const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+  int depth = 0;
+  for (const QString& a : ancestorsOf(path_)) {
+    auto* item = new QListWidgetItem(open, QString(depth * 2, ' ') + nameOf(a), this);
+    item->setData(Qt::UserRole, a);
+    ++depth;
+  }
+  setCurrentRow(count() - 1);
+  for (int i = 0; i < listCount(); ++i) {
+    auto* item = new QListWidgetItem(closed, QString(depth * 2, ' ') + nameOf(list(i)), this);
+    item->setData(Qt::UserRole, list(i));
+  }
+}

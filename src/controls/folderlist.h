@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QListWidget>
+#include <memory>
+
+#include "files/folderread.h"
+
+// A folder list: a current path, its subfolders sorted by name, a refresh, and a change
+// notification raised synchronously inside the path assignment. Shown, it lets a person
+// browse (double-click a folder to open it); hidden, it only reads.
+class FolderList : public QListWidget {
+  Q_OBJECT
+ public:
+  explicit FolderList(QWidget* parent = nullptr);
+
+  void setBrowsable(bool on);     // shown lists fill their view
+  void setStayOnDevice(bool on);  // hidden walks stay on one file system
+
+  QString path() const { return path_; }
+  // Returns false, and changes nothing, when the folder cannot be listed.
+  bool setPath(const QString& path);
+  // Reads the folder again; one that can no longer be listed shows no subfolders.
+  void refresh();
+
+  int listCount() const;          // subfolder count
+  QString list(int index) const;  // full path of subfolder `index`
+
+ signals:
+  void change();
+
+ private:
+  void fillView();
+  QString path_;
+  std::shared_ptr<const FolderContents> contents_;
+  bool browsable_ = false;
+  FolderReadOptions options_;
+  FolderChain chain_;  // a walk down the tree opens each folder relative to its parent
+};

@@ -1,0 +1,96 @@
+#include "files/wildcard.h"
+
+#include "files/folderread.h"
+
+namespace {
+
+bool isAscii(const QString& text) {
+  for (const QChar c : text) {
+    if (c.unicode() >= 0x80) return false;
+  }
+  return true;
+}
+
+char lowered(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+// The matcher of wildcardMatch over bytes, the name folded to lower case on the way.
+bool asciiMatch(const std::string& pattern, QByteArrayView name) {
+  size_t p = 0, starP = std::string::npos;
+  qsizetype n = 0, starN = 0;
+  const size_t pl = pattern.size();
+  const qsizetype nl = name.size();
+  while (n < nl) {
+    if (p < pl && (pattern[p] == '?' || pattern[p] == lowered(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pl && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::string::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pl && pattern[p] == '*') ++p;
+  return p == pl;
+}
+
+}  // namespace
+
+PatternList::PatternList(const QString& list) {
+  for (const QString& p : list.split(';')) {
+    const QString t = p.trimmed();
+    if (t.isEmpty()) continue;
+    if (t == QLatin1String("*.*") || t == QLatin1String("*")) everything_ = true;
+    const QString folded = t.toCaseFolded();
+    patterns_.append(folded);
+    if (isAscii(folded)) asciiPatterns_.push_back(folded.toStdString());
+  }
+}
+
+bool PatternList::matches(const QString& name) const {
+  if (everything_) return true;
+  const QString folded = name.toCaseFolded();
+  for (const QString& p : patterns_) {
+    if (wildcardMatch(p, folded)) return true;
+  }
+  return false;
+}
+
+bool PatternList::matches(QByteArrayView nativeName) const {
+  if (everything_) return true;
+  for (const char c : nativeName) {
+    if (static_cast<unsigned char>(c) >= 0x80) return matches(decodeFileName(nativeName));
+  }
+  // An ASCII name can only match patterns whose folded form is ASCII too.
+  for (const std::string& p : asciiPatterns_) {
+    if (asciiMatch(p, nativeName)) return true;
+  }
+  return false;
+}
+
+// Iterative matcher with single backtrack point: linear in practice, no recursion.
+bool wildcardMatch(const QString& pattern, const QString& name) {
+  qsizetype p = 0, n = 0, starP = -1, starN = 0;
+  const qsizetype pl = pattern.size(), nl = name.size();
+  while (n < nl) {
+    if (p < pl && (pattern[p] == '?' || pattern[p] == name[n])) {
+      ++p;
+      ++n;
+    } else if (p < pl && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (starP >= 0) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pl && pattern[p] == '*') ++p;
+  return p == pl;
+}

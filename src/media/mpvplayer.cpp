@@ -1,0 +1,550 @@
+#include "media/mpvplayer.h"
+
+#include <dlfcn.h>
+#include <mpv/client.h>
+#include <mpv/render.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "media/midi/midisong.h"
+#include "media/midi/midistream.h"
+#include "media/mpvview.h"
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+// A film whose picture size has not come by then is shown with the sound size.
+constexpr int kPictureDeadlineMs = 3000;
+// A file that mpv has not even loaded by then is given up.
+constexpr int kLoadDeadlineMs = 15000;
+// How far the engine's position of a sound may stray from our clock and still be taken.
+constexpr double kSoundSlack = 0.3;
+
+// Observed properties (reply_userdata of their change events).
+enum Property : uint64_t { kDuration = 1, kTimePos, kWidth, kHeight, kEof, kAudioOut };
+// Replies to our asynchronous requests, tagged with the file's generation.
+enum Reply : int { kLoad = 1, kSeek, kGetVideo, kGetDuration, kGetPosition };
+
+// Options decided once for every file. Films must play in real time on a machine
+// without a sound card, and no user configuration may change what we play.
+const char* const kOptions[][2] = {
+    {"config", "no"},
+    {"terminal", "no"},
+    {"msg-level", "all=no"},
+    {"idle", "yes"},
+    // At the end the file stays loaded, paused on its last frame, so seeking back
+    // and running again work like on a stopped player.
+    {"keep-open", "yes"},
+    {"vo", "libmpv"},
+    {"hwdec", "no"},
+    // Pulse also reaches PipeWire servers; probing PipeWire itself only adds noise.
+    {"ao", "pulse,alsa"},
+    {"audio-fallback-to-null", "yes"},
+    // The default offset makes the render call wait about 39 ms per frame on our thread.
+    {"video-timing-offset", "0"},
+    // MPEG program streams otherwise land about 0.4 s late after a seek.
+    {"hr-seek-demuxer-offset", "0.6"},
+    // Without it, IMA ADPCM sound seeks past 1.5 s end the file.
+    {"cache", "yes"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"osc", "no"},
+    {"osd-level", "0"},
+    {"ytdl", "no"},
+    {"load-scripts", "no"},
+    {"audio-display", "no"},
+    {"sub-auto", "no"},
+    {"audio-file-auto", "no"},
+    // A film is played as the file it is, never as a pointer to other files.
+    {"access-references", "no"},
+};
+
+// The playlist entry that a load command created (its reply's "playlist_entry_id").
+int64_t entryIdOf(const mpv_node& result) {
+  if (result.format != MPV_FORMAT_NODE_MAP) return -1;
+  const mpv_node_list* map = result.u.list;
+  for (int i = 0; i < map->num; ++i) {
+    if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
+        map->values[i].format == MPV_FORMAT_INT64)
+      return map->values[i].u.int64;
+  }
+  return -1;
+}
+
+bool isMidiFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray head = file.read(12);
+  return looksLikeMidi(reinterpret_cast<const uint8_t*>(head.constData()), size_t(head.size()));
+}
+
+// ALSA reports every failed probe of a missing sound card on stderr, a dozen
+// lines per file. The library is there only through libmpv, so it is reached
+// at run time; the fallback is announced once instead (see kAudioOut).
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+void quietAlsa() {
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  if (void* set = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"))
+    reinterpret_cast<SetHandler>(set)(ignoreAlsaError);
+}
+
+}  // namespace
+
+MpvPlayer::MpvPlayer(QWidget* area) : area_(area), view_(new MpvView(area)) {
+  view_->hide();
+  openDeadline_.setSingleShot(true);
+  connect(&openDeadline_, &QTimer::timeout, this, [this] {
+    if (loaded_)
+      finishOpening(true);
+    else if (phase_ == Phase::Opening)
+      closeQuietly();
+  });
+  soundEnd_.setSingleShot(true);
+  soundEnd_.setTimerType(Qt::PreciseTimer);
+  connect(&soundEnd_, &QTimer::timeout, this, &MpvPlayer::reachedEnd);
+}
+
+MpvPlayer::~MpvPlayer() {
+  delete view_.data();
+  if (render_) {
+    mpv_render_context_set_update_callback(render_, nullptr, nullptr);
+    mpv_render_context_free(render_);
+  }
+  if (mpv_) {
+    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    mpv_terminate_destroy(mpv_);
+  }
+}
+
+bool MpvPlayer::startEngine() {
+  if (mpv_) return true;
+  std::setlocale(LC_NUMERIC, "C");  // mpv parses and prints numbers with '.'
+  quietAlsa();
+  mpv_ = mpv_create();
+  if (!mpv_) return false;
+  for (const auto& option : kOptions) mpv_set_option_string(mpv_, option[0], option[1]);
+  if (mpv_initialize(mpv_) < 0) {
+    std::fprintf(stderr, "vistara: the media engine could not start\n");
+    mpv_terminate_destroy(mpv_);
+    mpv_ = nullptr;
+    return false;
+  }
+  mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(mpv_, kWidth, "dwidth", MPV_FORMAT_INT64);
+  mpv_observe_property(mpv_, kHeight, "dheight", MPV_FORMAT_INT64);
+  mpv_observe_property(mpv_, kEof, "eof-reached", MPV_FORMAT_FLAG);
+  mpv_observe_property(mpv_, kAudioOut, "current-ao", MPV_FORMAT_STRING);
+  addMidiProtocol(mpv_);
+
+  char api[] = MPV_RENDER_API_TYPE_SW;
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
+                               {MPV_RENDER_PARAM_INVALID, nullptr}};
+  if (mpv_render_context_create(&render_, mpv_, params) < 0) render_ = nullptr;
+  // Both callbacks come on mpv's threads: they only post to ours, once at a time.
+  if (render_) {
+    mpv_render_context_set_update_callback(
+        render_,
+        [](void* self) {
+          auto* player = static_cast<MpvPlayer*>(self);
+          if (!player->renderPosted_.exchange(true))
+            QMetaObject::invokeMethod(player, &MpvPlayer::renderFrame, Qt::QueuedConnection);
+        },
+        this);
+  }
+  mpv_set_wakeup_callback(
+      mpv_,
+      [](void* self) {
+        auto* player = static_cast<MpvPlayer*>(self);
+        if (!player->wakeupPosted_.exchange(true))
+          QMetaObject::invokeMethod(player, &MpvPlayer::drainEvents, Qt::QueuedConnection);
+      },
+      this);
+  return true;
+}
+
+uint64_t MpvPlayer::tag(int kind) const {
+  return uint64_t(generation_) << 8 | uint64_t(kind);
+}
+
+void MpvPlayer::resetFile() {
+  ++generation_;
+  phase_ = Phase::Closed;
+  entryId_ = -1;
+  loaded_ = durationKnown_ = videoKnown_ = hasVideo_ = gotFrame_ = false;
+  started_ = paused_ = ended_ = draining_ = seeking_ = false;
+  duration_ = 0;
+  clock_.setRunning(false);
+  clock_.set(0);
+  clock_.setLimit(0);
+  openDeadline_.stop();
+  soundEnd_.stop();
+  if (view_) {
+    view_->hide();
+    view_->clear();
+  }
+}
+
+void MpvPlayer::setFileName(const QString& path) {
+  fileName_ = path;
+  resetFile();
+  if (path.isEmpty()) {
+    if (mpv_) {
+      const char* args[] = {"stop", nullptr};
+      mpv_command_async(mpv_, 0, args);
+    }
+    return;
+  }
+  if (!startEngine()) return;
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  const bool midi = isMidiFile(absolute);
+  const QByteArray url = midi ? QByteArray::fromStdString(midiUrl(absolute.toStdString()))
+                              : QFile::encodeName(absolute);
+  // A synthesised song must not be rendered ahead as fast as the cache would read it.
+  const char* options = midi ? "cache=no" : "";
+  int flag = 0;  // a pause belongs to the file it was made on
+  mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+  const char* args[] = {"loadfile", url.constData(), "replace", options, nullptr};
+  mpv_command_async(mpv_, tag(kLoad), args);
+  phase_ = Phase::Opening;
+  openDeadline_.start(kLoadDeadlineMs);
+}
+
+void MpvPlayer::closeQuietly() {
+  // A file that cannot be played leaves the player without a file: no message,
+  // "not running", and the window's tracking moves on.
+  resetFile();
+  if (mpv_) {
+    const char* args[] = {"stop", nullptr};
+    mpv_command_async(mpv_, 0, args);
+  }
+}
+
+void MpvPlayer::drainEvents() {
+  wakeupPosted_ = false;
+  if (!mpv_) return;
+  for (;;) {
+    mpv_event* event = mpv_wait_event(mpv_, 0);
+    if (event->event_id == MPV_EVENT_NONE) break;
+    handle(*event);
+  }
+  finishOpening();
+  updateClock();
+}
+
+void MpvPlayer::handle(const mpv_event& event) {
+  switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+      startedId_ = static_cast<mpv_event_start_file*>(event.data)->playlist_entry_id;
+      break;
+    case MPV_EVENT_FILE_LOADED:
+      loadedId_ = startedId_;
+      fileLoaded();
+      break;
+    case MPV_EVENT_END_FILE:
+      handleEndFile(event);
+      break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+      if (!loaded_) break;
+      started_ = true;
+      if (seeking_) mpv_get_property_async(mpv_, tag(kGetPosition), "time-pos", MPV_FORMAT_DOUBLE);
+      break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+      handleProperty(event);
+      break;
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+    case MPV_EVENT_COMMAND_REPLY:
+      handleReply(event);
+      break;
+    default:
+      break;
+  }
+}
+
+// Loads sent in quick succession may start only the last one: the file is ours
+// when mpv loaded the entry that our last load created.
+void MpvPlayer::fileLoaded() {
+  if (loaded_ || phase_ != Phase::Opening || entryId_ < 0 || loadedId_ != entryId_) return;
+  loaded_ = true;
+  // Asked now, the answers describe this file whatever notifications are late.
+  mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
+  mpv_get_property_async(mpv_, tag(kGetVideo), "current-tracks/video/id", MPV_FORMAT_INT64);
+  openDeadline_.start(kPictureDeadlineMs);
+}
+
+void MpvPlayer::handleEndFile(const mpv_event& event) {
+  const auto* end = static_cast<mpv_event_end_file*>(event.data);
+  if (end->playlist_entry_id != entryId_ || phase_ == Phase::Closed) return;
+  if (end->reason == MPV_END_FILE_REASON_ERROR || phase_ == Phase::Opening) {
+    closeQuietly();
+    return;
+  }
+  // mpv unloaded the file itself: it stays "open" for the window, at its end.
+  entryId_ = -1;
+  reachedEnd();
+}
+
+void MpvPlayer::handleProperty(const mpv_event& event) {
+  const auto* prop = static_cast<mpv_event_property*>(event.data);
+  const bool have = prop->format != MPV_FORMAT_NONE && prop->data;
+  switch (event.reply_userdata) {
+    case kDuration:
+      if (have && loaded_) {
+        duration_ = *static_cast<double*>(prop->data);
+        durationKnown_ = true;
+        clock_.setLimit(duration_);
+      }
+      break;
+    case kTimePos:
+      if (have && loaded_) takePosition(*static_cast<double*>(prop->data));
+      break;
+    case kWidth:
+    case kHeight:
+      if (have && loaded_) {
+        const int value = int(*static_cast<int64_t*>(prop->data));
+        (event.reply_userdata == kWidth ? videoWidth_ : videoHeight_) = value;
+        placeView();
+      }
+      break;
+    case kEof:
+      if (have && loaded_) handleEof(*static_cast<int*>(prop->data));
+      break;
+    case kAudioOut:
+      if (have && std::strcmp(*static_cast<char**>(prop->data), "null") == 0) {
+        static bool told = false;
+        if (!told) std::fprintf(stderr, "vistara: no sound device; playing silently\n");
+        told = true;
+      }
+      break;
+  }
+}
+
+void MpvPlayer::takePosition(double seconds) {
+  // While paused, draining or seeking the engine's figure is no better than ours.
+  if (paused_ || ended_ || draining_ || seeking_) return;
+  // Sound without a sound card: the silent output reports the written position
+  // minus a delay it gets wrong around pauses and seeks, and the figure jumps by
+  // up to the whole buffer. Only small corrections of the clock are taken.
+  const bool sound = videoKnown_ && !hasVideo_;
+  if (sound && clock_.running() && std::abs(seconds - clock_.now()) > kSoundSlack) return;
+  clock_.set(seconds);
+}
+
+void MpvPlayer::handleEof(bool reached) {
+  if (!reached) {
+    draining_ = false;
+    soundEnd_.stop();
+    return;
+  }
+  if (ended_ || draining_) return;
+  // A film that reaches its end before showing any picture could not be opened.
+  if (phase_ == Phase::Opening && videoKnown_ && hasVideo_ && !gotFrame_) {
+    closeQuietly();
+    return;
+  }
+  if (hasVideo_ || seeking_) {
+    reachedEnd();
+    return;
+  }
+  // Sound is decoded ahead into the output's buffer, and with the silent output
+  // mpv reports the end as soon as the buffer holds the rest (up to 0.6 s
+  // early). The position runs on by the clock until the true end.
+  draining_ = true;
+  updateClock();
+}
+
+void MpvPlayer::reachedEnd() {
+  soundEnd_.stop();
+  draining_ = false;
+  ended_ = true;
+  if (durationKnown_) clock_.set(std::max(clock_.now(), duration_));
+  updateClock();
+}
+
+void MpvPlayer::handleReply(const mpv_event& event) {
+  const int kind = int(event.reply_userdata & 0xFF);
+  if ((event.reply_userdata >> 8) != generation_) return;
+  if (kind == kLoad) {
+    const auto* result = static_cast<mpv_event_command*>(event.data);
+    entryId_ = event.error < 0 ? -1 : entryIdOf(result->result);
+    if (entryId_ < 0) closeQuietly();
+    fileLoaded();  // in case the reply came late
+    return;
+  }
+  if (kind == kSeek && event.error < 0) seeking_ = false;
+  if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY) return;
+  const auto* prop = static_cast<mpv_event_property*>(event.data);
+  const bool have = event.error >= 0 && prop->format != MPV_FORMAT_NONE && prop->data;
+  if (kind == kGetDuration) {
+    // Streams without timestamps have no length: 0, unless mpv learns it later.
+    durationKnown_ = true;
+    if (have) duration_ = *static_cast<double*>(prop->data);
+    clock_.setLimit(duration_);
+  } else if (kind == kGetVideo) {
+    videoKnown_ = true;
+    hasVideo_ = have;
+    if (!hasVideo_ && view_) view_->setCaption(QFileInfo(fileName_).fileName());
+  } else if (kind == kGetPosition && seeking_) {
+    seeking_ = false;
+    if (have) clock_.set(*static_cast<double*>(prop->data));
+  }
+}
+
+void MpvPlayer::finishOpening(bool force) {
+  if (phase_ != Phase::Opening || !loaded_) return;
+  const bool pictureKnown = videoKnown_ && (!hasVideo_ || (videoWidth_ > 0 && videoHeight_ > 0));
+  // Raw streams refine their length once playing starts: wait for that too.
+  if (!force && !(durationKnown_ && pictureKnown && started_)) return;
+  if (!pictureKnown) hasVideo_ = false;  // no picture in time: shown like sound
+  phase_ = Phase::Open;
+  openDeadline_.stop();
+  placeView();
+  updateClock();
+  if (view_) view_->show();
+  emit openComplete();
+}
+
+// Runs the position clock exactly while the file plays, and times the end of
+// sound that mpv has already declared finished.
+void MpvPlayer::updateClock() {
+  const bool running = phase_ == Phase::Open && started_ && !paused_ && !ended_ && !seeking_;
+  clock_.setRunning(running);
+  if (!draining_) return;
+  const double left = duration_ - clock_.now();
+  if (left <= 0.01) {
+    reachedEnd();
+  } else if (!running) {
+    soundEnd_.stop();
+  } else if (!soundEnd_.isActive()) {
+    soundEnd_.start(int(std::ceil(left * 1000)));
+  }
+}
+
+void MpvPlayer::renderFrame() {
+  renderPosted_ = false;
+  if (!render_) return;
+  // mpv waits for each frame to be taken: render even while nothing shows it.
+  if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) return;
+  if (view_) view_->render(render_);
+  if (phase_ != Phase::Closed) gotFrame_ = true;
+}
+
+bool MpvPlayer::opening() const {
+  return phase_ == Phase::Opening;
+}
+
+int MpvPlayer::state() const {
+  if (phase_ != Phase::Open || ended_) return 0;
+  return paused_ ? 1 : kRunning;
+}
+
+void MpvPlayer::setPaused(bool paused) {
+  paused_ = paused;
+  int flag = paused;
+  mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+  updateClock();
+}
+
+void MpvPlayer::run() {
+  if (phase_ == Phase::Closed) return;
+  if (phase_ == Phase::Open && entryId_ < 0) {  // mpv let go of the finished file
+    setFileName(fileName_);
+    return;
+  }
+  if (ended_) seek(0);  // running a finished file plays it again
+  setPaused(false);
+}
+
+void MpvPlayer::pause() {
+  if (phase_ == Phase::Closed) return;
+  setPaused(true);
+}
+
+void MpvPlayer::seek(double seconds) {
+  // mpv stays paused at the end of a file: a seek there leaves it stopped.
+  if (ended_) setPaused(true);
+  ended_ = draining_ = false;
+  soundEnd_.stop();
+  const QByteArray target = QByteArray::number(seconds, 'f', 3);
+  const char* args[] = {"seek", target.constData(), "absolute", nullptr};
+  mpv_command_async(mpv_, tag(kSeek), args);
+  clock_.set(seconds);
+  seeking_ = true;
+  updateClock();
+}
+
+void MpvPlayer::setCurrentPosition(double seconds) {
+  if (phase_ == Phase::Closed || !loaded_ || entryId_ < 0 || !std::isfinite(seconds)) return;
+  seek(std::max(0.0, seconds));
+}
+
+void MpvPlayer::setDisplaySize(int size) {
+  if (size < 0 || size > 4) return;
+  displaySize_ = size;
+  placeView();
+}
+
+void MpvPlayer::setLeft(float twips) {
+  left_ = twips;
+  placeView();
+}
+
+void MpvPlayer::setTop(float twips) {
+  top_ = twips;
+  placeView();
+}
+
+QSizeF MpvPlayer::naturalTwips() const {
+  if (phase_ == Phase::Closed) return {kIdleWidth, kIdleHeight};
+  if (!hasVideo_ || videoWidth_ <= 0 || videoHeight_ <= 0) return {kSoundWidth, kSoundHeight};
+  return QSizeF(videoWidth_, videoHeight_) * kTwipsPerPixel;
+}
+
+QSizeF MpvPlayer::size() const {
+  const QSizeF natural = naturalTwips();
+  switch (displaySize_) {
+    case 1:
+      return natural / 2;
+    case 2:
+      return natural * 2;
+    case 3: {
+      if (!area_) return natural;
+      const QSizeF box = QSizeF(area_->size()) * kTwipsPerPixel;
+      return natural.scaled(box, Qt::KeepAspectRatio);
+    }
+    case 4: {
+      const QScreen* screen = area_ ? area_->screen() : QGuiApplication::primaryScreen();
+      if (!screen) return natural;
+      const QSizeF whole = QSizeF(screen->geometry().size()) * kTwipsPerPixel;
+      const double scale =
+          std::sqrt(whole.width() * whole.height() / 4 / (natural.width() * natural.height()));
+      return natural * scale;
+    }
+    default:
+      return natural;
+  }
+}
+
+void MpvPlayer::placeView() {
+  if (!view_) return;
+  const QSizeF twips = size();
+  const QRect place(qRound(left_ / kTwipsPerPixel), qRound(top_ / kTwipsPerPixel),
+                    qRound(twips.width() / kTwipsPerPixel),
+                    qRound(twips.height() / kTwipsPerPixel));
+  if (place == view_->geometry()) return;
+  view_->setGeometry(place);
+  if (gotFrame_ && render_) view_->render(render_);  // the last picture at its new size
+}
+
+std::unique_ptr<MediaPlayer> makeMpvPlayer(QWidget* area) {
+  return std::make_unique<MpvPlayer>(area);
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QPointer>
+#include <QSizeF>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+
+#include "media/mediaplayer.h"
+#include "media/playbackclock.h"
+
+class MpvView;
+struct mpv_event;
+typedef struct mpv_handle mpv_handle;
+typedef struct mpv_render_context mpv_render_context;
+
+// The real player: films and sound through libmpv, music through our own MIDI
+// synthesis served to the same mpv handle. The engine starts on the first file.
+// Nothing here waits on mpv: commands are asynchronous, and mpv's events and
+// observed properties are drained on this object's thread into the values the
+// reads return.
+class MpvPlayer : public MediaPlayer {
+  Q_OBJECT
+ public:
+  // Size reported for files without a picture (sound, music), in twips.
+  static constexpr float kSoundWidth = 4860, kSoundHeight = 600;
+  // Size reported while no file is open.
+  static constexpr float kIdleWidth = 4860, kIdleHeight = 3660;
+
+  explicit MpvPlayer(QWidget* area);
+  ~MpvPlayer() override;
+
+  void setFileName(const QString& path) override;
+  QString fileName() const override { return fileName_; }
+  void run() override;
+  void pause() override;
+  int state() const override;
+  bool opening() const override;
+  double currentPosition() const override { return clock_.now(); }
+  void setCurrentPosition(double seconds) override;
+  double duration() const override { return duration_; }
+  int displaySize() const override { return displaySize_; }
+  void setDisplaySize(int size) override;
+  float left() const override { return left_; }
+  void setLeft(float twips) override;
+  float top() const override { return top_; }
+  void setTop(float twips) override;
+  float width() const override { return size().width(); }
+  float height() const override { return size().height(); }
+
+  // For tests: the engine exists; a file is still being opened; a seek is under way.
+  bool engineStarted() const { return mpv_ != nullptr; }
+  bool isOpening() const { return phase_ == Phase::Opening; }
+  bool isSeeking() const { return seeking_; }
+
+ private:
+  enum class Phase { Closed, Opening, Open };
+
+  bool startEngine();
+  void drainEvents();
+  void handle(const mpv_event& event);
+  void handleProperty(const mpv_event& event);
+  void handleReply(const mpv_event& event);
+  void fileLoaded();
+  void handleEndFile(const mpv_event& event);
+  void handleEof(bool reached);
+  void takePosition(double seconds);
+  void finishOpening(bool force = false);
+  void closeQuietly();
+  void resetFile();
+  void renderFrame();
+  void setPaused(bool paused);
+  void seek(double seconds);
+  void reachedEnd();
+  void updateClock();
+  QSizeF naturalTwips() const;
+  QSizeF size() const;
+  void placeView();
+  uint64_t tag(int kind) const;
+
+  QPointer<QWidget> area_;
+  QPointer<MpvView> view_;
+  mpv_handle* mpv_ = nullptr;
+  mpv_render_context* render_ = nullptr;
+  std::atomic<bool> wakeupPosted_{false};
+  std::atomic<bool> renderPosted_{false};
+  QTimer openDeadline_;  // gives up loading, or stops waiting for a picture
+  QTimer soundEnd_;      // see handleEof()
+
+  QString fileName_;
+  int displaySize_ = 0;
+  float left_ = 0, top_ = 0;
+
+  // The file being played; reset for every file.
+  Phase phase_ = Phase::Closed;
+  uint32_t generation_ = 0;  // tags replies so that late ones for an old file are dropped
+  int64_t entryId_ = -1;     // mpv's playlist id for the current file, from the load's reply
+  int64_t startedId_ = -1;   // the entry mpv started last
+  int64_t loadedId_ = -1;    // the entry mpv loaded last
+  bool loaded_ = false;
+  bool durationKnown_ = false;
+  bool videoKnown_ = false;
+  bool hasVideo_ = false;
+  bool gotFrame_ = false;
+  bool started_ = false;  // the first PLAYBACK_RESTART came
+  bool paused_ = false;   // by us; mpv also pauses by itself at the end
+  bool ended_ = false;
+  bool draining_ = false;  // sound fully decoded, its last part still playing
+  bool seeking_ = false;   // until the landed position is known
+  double duration_ = 0;
+  PlaybackClock clock_;
+  int videoWidth_ = 0, videoHeight_ = 0;
+};
+
+// The window's default player factory.
+std::unique_ptr<MediaPlayer> makeMpvPlayer(QWidget* area);

@@ -1,0 +1,201 @@
+#include "pictures/metafile/metafileformat.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
+constexpr qsizetype kPlaceableSize = 22;
+constexpr qsizetype kStandardHeaderSize = 18;
+// Scanning for the window extent of a file without placeable header stops after this many
+// records: writers set it among the first few.
+constexpr int kFrameScanRecords = 4096;
+
+bool validStandardHeader(const ByteView& b, qsizetype at) {
+  if (!b.has(at, kStandardHeaderSize)) return false;
+  quint16 type = b.u16(at);
+  quint16 headerWords = b.u16(at + 2);
+  quint16 version = b.u16(at + 4);
+  return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
+}
+
+bool isDrawing(quint16 function) {
+  switch (function) {
+    case mf::kLineTo:
+    case mf::kPolyline:
+    case mf::kPolygon:
+    case mf::kPolyPolygon:
+    case mf::kRectangle:
+    case mf::kRoundRect:
+    case mf::kEllipse:
+    case mf::kArc:
+    case mf::kPie:
+    case mf::kChord:
+    case mf::kSetPixel:
+    case mf::kPatBlt:
+    case mf::kTextOut:
+    case mf::kExtTextOut:
+    case mf::kDibBitBlt:
+    case mf::kDibStretchBlt:
+    case mf::kStretchDib:
+    case mf::kBitBlt:
+    case mf::kStretchBlt:
+    case mf::kSetDibToDev:
+    case mf::kFillRegion:
+    case mf::kPaintRegion:
+    case mf::kFrameRegion:
+    case mf::kInvertRegion:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The smallest rectangle holding every point added (and the origin).
+struct Extent {
+  qreal left = 0, top = 0, right = 0, bottom = 0;
+  void add(qreal x, qreal y) {
+    left = qMin(left, x);
+    right = qMax(right, x);
+    top = qMin(top, y);
+    bottom = qMax(bottom, y);
+  }
+  // Points stored y first, as most records keep them.
+  void addYx(const ByteView& p, qsizetype at, int count) {
+    for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
+      add(p.s16(at + i * 4 + 2), p.s16(at + i * 4));
+  }
+  void addBox(qreal x, qreal y, qreal w, qreal h) {
+    add(x, y);
+    add(x + w, y + h);
+  }
+};
+
+// Without any window, coordinates are the pixels of the device the picture was made on:
+// the frame runs from the origin to the farthest point drawn.
+QRectF drawingBounds(const ByteView& bytes, const MetafileHeader& header) {
+  Extent e;
+  RecordWalker walker(bytes, header.recordsOffset);
+  MetafileRecord r;
+  while (walker.next(&r)) {
+    const ByteView& p = r.params;
+    switch (r.function) {
+      case mf::kLineTo:
+      case mf::kMoveTo:
+        e.addYx(p, 0, 1);
+        break;
+      case mf::kRectangle:
+      case mf::kEllipse:
+        e.addYx(p, 0, 2);
+        break;
+      case mf::kRoundRect:
+        e.addYx(p, 4, 2);
+        break;
+      case mf::kArc:
+      case mf::kPie:
+      case mf::kChord:
+        e.addYx(p, 8, 2);
+        break;
+      case mf::kPolygon:
+      case mf::kPolyline:
+        for (int i = 0; i < p.s16(0) && p.has(2 + i * 4, 4); ++i)
+          e.add(p.s16(2 + i * 4), p.s16(4 + i * 4));
+        break;
+      case mf::kPatBlt:
+        e.addBox(p.s16(10), p.s16(8), p.s16(6), p.s16(4));
+        break;
+      case mf::kStretchDib:
+        e.addBox(p.s16(20), p.s16(18), p.s16(16), p.s16(14));
+        break;
+      case mf::kDibStretchBlt: {
+        qsizetype at = p.size() <= 22 ? 14 : 12;  // the form without bitmap has a spare word
+        e.addBox(p.s16(at + 6), p.s16(at + 4), p.s16(at + 2), p.s16(at));
+        break;
+      }
+      case mf::kDibBitBlt: {
+        qsizetype at = p.size() <= 18 ? 10 : 8;
+        e.addBox(p.s16(at + 6), p.s16(at + 4), p.s16(at + 2), p.s16(at));
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  if (e.right - e.left < 1 || e.bottom - e.top < 1) return QRectF();
+  return QRectF(QPointF(e.left, e.top), QPointF(e.right, e.bottom));
+}
+
+}  // namespace
+
+bool looksLikeMetafile(const QByteArray& head) {
+  ByteView b(reinterpret_cast<const uchar*>(head.constData()), head.size());
+  return b.u32(0) == kPlaceableKey || validStandardHeader(b, 0);
+}
+
+bool parseMetafileHeader(const ByteView& b, MetafileHeader* header, QString* error) {
+  MetafileHeader h;
+  qsizetype at = 0;
+  if (b.u32(0) == kPlaceableKey) {
+    if (!b.has(0, kPlaceableSize)) {
+      if (error) *error = QStringLiteral("metafile header is truncated");
+      return false;
+    }
+    h.placeable = true;
+    qreal left = b.s16(6), top = b.s16(8), right = b.s16(10), bottom = b.s16(12);
+    h.bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
+    h.unitsPerInch = b.u16(14);
+    at = kPlaceableSize;
+  }
+  if (!validStandardHeader(b, at)) {
+    if (error) *error = QStringLiteral("not a Windows metafile");
+    return false;
+  }
+  h.objectCount = b.u16(at + 10);
+  h.recordsOffset = at + kStandardHeaderSize;
+  *header = h;
+  return true;
+}
+
+bool RecordWalker::next(MetafileRecord* record) {
+  if (!bytes_.has(offset_, 6)) return false;
+  quint32 words = bytes_.u32(offset_);
+  quint16 function = bytes_.u16(offset_ + 4);
+  if (function == mf::kEof || words < 3) return false;
+  qsizetype length = qsizetype(words) * 2;
+  if (!bytes_.has(offset_, length)) return false;
+  record->function = function;
+  record->params = bytes_.mid(offset_ + 6, length - 6);
+  offset_ += length;
+  return true;
+}
+
+QRectF metafileFrame(const ByteView& bytes, const MetafileHeader& header) {
+  if (header.placeable && header.bounds.width() != 0 && header.bounds.height() != 0)
+    return header.bounds;
+  // The window in force when drawing starts: some writers set a unit window first.
+  QPointF origin;
+  QPointF extent;
+  RecordWalker walker(bytes, header.recordsOffset);
+  MetafileRecord r;
+  for (int i = 0; i < kFrameScanRecords && walker.next(&r) && !isDrawing(r.function); ++i) {
+    if (r.function == mf::kSetWindowExt && r.params.has(0, 4) && r.params.s16(0) != 0 &&
+        r.params.s16(2) != 0)
+      extent = QPointF(r.params.s16(2), r.params.s16(0));
+    else if (r.function == mf::kSetWindowOrg && r.params.has(0, 4))
+      origin = QPointF(r.params.s16(2), r.params.s16(0));
+  }
+  if (extent.isNull()) return drawingBounds(bytes, header);
+  return QRectF(origin, QSizeF(extent.x(), extent.y()));
+}
+
+QSizeF metafileNaturalTwips(const ByteView& bytes, const MetafileHeader& header) {
+  if (header.placeable && header.bounds.width() != 0 && header.bounds.height() != 0) {
+    // A box without units per inch is taken as twips, the usual unit of such writers.
+    qreal perInch = header.unitsPerInch > 0 ? header.unitsPerInch : 1440;
+    return QSizeF(std::abs(header.bounds.width()) / perInch * 1440,
+                  std::abs(header.bounds.height()) / perInch * 1440);
+  }
+  QRectF frame = metafileFrame(bytes, header);
+  if (frame.isNull()) return QSizeF();
+  return QSizeF(std::abs(frame.width()) * 15, std::abs(frame.height()) * 15);
+}

@@ -1,0 +1,331 @@
+#include "pictures/metafile/metafileplayer.h"
+
+#include <cmath>
+
+#include "pictures/metafile/metafiledib.h"
+
+namespace {
+
+constexpr int kMaxRecords = 2000000;
+constexpr size_t kMaxSavedStates = 1024;
+constexpr qint64 kMaxTimeMs = 8000;
+// Painting budget: this many fills of the whole device, plus a fixed allowance.
+constexpr qint64 kDeviceFills = 3000;
+constexpr qint64 kDibPixels = 96LL * 1024 * 1024;
+constexpr qreal kCoordLimit = 1e6;
+
+qreal clampCoord(qreal v) {
+  if (std::isnan(v)) return 0;
+  return qBound(-kCoordLimit, v, kCoordLimit);
+}
+
+}  // namespace
+
+MetafilePlayer::MetafilePlayer(const ByteView& bytes, const MetafileHeader& header,
+                               const QRectF& frame)
+    : bytes_(bytes), header_(header), frame_(frame), objects_(header.objectCount) {
+  dc_.windowOrg = frame.topLeft();
+  dc_.windowExt = QPointF(frame.width(), frame.height());
+  dc_.viewportExt = dc_.windowExt;
+}
+
+void MetafilePlayer::play(QPainter* painter, QSize deviceSize, qreal pixelScale) {
+  p_ = painter;
+  pixelScale_ = pixelScale;
+  size_ = QSizeF(deviceSize);
+  qint64 area = qint64(deviceSize.width()) * deviceSize.height();
+  areaBudget_ = kDeviceFills * area + 50000000;
+  dibBudget_ = kDibPixels;
+  textBudget_ = 200000;
+  clock_.start();
+  updateMapping();
+  p_->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                     QPainter::SmoothPixmapTransform);
+  RecordWalker walker(bytes_, header_.recordsOffset);
+  MetafileRecord r;
+  for (int i = 0; i < kMaxRecords && !exhausted_ && walker.next(&r); ++i) {
+    if ((i & 63) == 0 && clock_.elapsed() > kMaxTimeMs) break;
+    dispatch(r);
+  }
+  p_ = nullptr;
+}
+
+bool MetafilePlayer::dispatch(const MetafileRecord& r) {
+  return dispatchState(r) || dispatchObjects(r) || dispatchClip(r) || dispatchShapes(r) ||
+         dispatchBitmaps(r) || dispatchText(r);
+}
+
+bool MetafilePlayer::dispatchState(const MetafileRecord& r) {
+  const ByteView& p = r.params;
+  // Two-value records store y before x.
+  QPointF yx(p.s16(2), p.s16(0));
+  switch (r.function) {
+    case mf::kSetWindowOrg:
+      dc_.windowOrg = yx;
+      break;
+    case mf::kSetWindowExt:
+      if (yx.x() != 0 && yx.y() != 0) dc_.windowExt = yx;
+      break;
+    case mf::kOffsetWindowOrg:
+      dc_.windowOrg += yx;
+      break;
+    case mf::kScaleWindowExt:
+    case mf::kScaleViewportExt: {
+      // y denominator, y numerator, x denominator, x numerator
+      qreal xn = p.s16(6), xd = p.s16(4), yn = p.s16(2), yd = p.s16(0);
+      if (xn == 0 || xd == 0 || yn == 0 || yd == 0) return true;
+      QPointF& ext = r.function == mf::kScaleWindowExt ? dc_.windowExt : dc_.viewportExt;
+      ext = QPointF(ext.x() * xn / xd, ext.y() * yn / yd);
+      if (r.function == mf::kScaleViewportExt) dc_.viewportExtSet = true;
+      break;
+    }
+    case mf::kSetViewportOrg:
+      dc_.viewportOrg = yx;
+      break;
+    case mf::kOffsetViewportOrg:
+      dc_.viewportOrg += yx;
+      break;
+    case mf::kSetViewportExt:
+      if (yx.x() == 0 || yx.y() == 0) return true;
+      dc_.viewportExt = yx;
+      dc_.viewportExtSet = true;
+      if (baseViewportExt_.isNull()) baseViewportExt_ = yx;
+      break;
+    case mf::kSetMapMode:
+      dc_.mapMode = p.u16(0);
+      break;
+    case mf::kSaveDc:
+      saveDc();
+      return true;
+    case mf::kRestoreDc:
+      restoreDc(p.s16(0));
+      return true;
+    case mf::kSetBkColor:
+      dc_.bkColor = p.u32(0);
+      return true;
+    case mf::kSetTextColor:
+      dc_.textColor = p.u32(0);
+      return true;
+    case mf::kSetBkMode:
+      dc_.bkOpaque = p.u16(0) == 2;
+      return true;
+    case mf::kSetTextAlign:
+      dc_.textAlign = p.u16(0);
+      return true;
+    case mf::kSetTextCharExtra:
+      dc_.charExtra = p.s16(0);
+      return true;
+    case mf::kSetPolyFillMode:
+      dc_.winding = p.u16(0) == 2;
+      return true;
+    case mf::kSetRop2:
+      dc_.rop2 = p.u16(0);
+      return true;
+    case mf::kMoveTo:
+      dc_.position = yx;
+      return true;
+    default:
+      return false;
+  }
+  updateMapping();
+  return true;
+}
+
+bool MetafilePlayer::dispatchObjects(const MetafileRecord& r) {
+  const ByteView& p = r.params;
+  switch (r.function) {
+    case mf::kCreatePenIndirect: {
+      MfPen pen;
+      if (parsePen(p, &pen))
+        objects_.add(pen);
+      else
+        objects_.add(MfPen());
+      return true;
+    }
+    case mf::kCreateBrushIndirect: {
+      MfBrush brush;
+      parseBrush(p, &brush);
+      objects_.add(brush);
+      return true;
+    }
+    case mf::kCreateFontIndirect: {
+      MfFont font;
+      parseFont(p, &font);
+      objects_.add(font);
+      return true;
+    }
+    case mf::kCreatePalette: {
+      MfPalette palette;
+      parsePalette(p, &palette);
+      objects_.add(palette);
+      return true;
+    }
+    case mf::kCreateRegion: {
+      MfRegion region;
+      parseRegion(p, &region);
+      objects_.add(region);
+      return true;
+    }
+    case mf::kDibCreatePatternBrush:
+    case mf::kCreatePatternBrush: {
+      MfBrush brush;
+      brush.style = 3;
+      if (r.function == mf::kCreatePatternBrush || p.u16(0) == 3)
+        brush.pattern =
+            decodeMonoBitmap16(r.function == mf::kCreatePatternBrush ? p : p.mid(4), &dibBudget_);
+      else
+        brush.pattern = decodeDib(p.mid(4), p.u16(2), dc_.palette, &dibBudget_);
+      objects_.add(brush);
+      return true;
+    }
+    case mf::kDeleteObject:
+      objects_.remove(p.u16(0));
+      return true;
+    case mf::kSelectObject:
+      selectObject(p.u16(0));
+      return true;
+    case mf::kSelectPalette:
+      if (const MfObject* o = objects_.at(p.u16(0)))
+        if (auto pal = std::get_if<MfPalette>(o)) dc_.palette = *pal;
+      return true;
+    case mf::kSetPalEntries:
+      setPaletteEntries(p, &dc_.palette);
+      return true;
+    case mf::kRealizePalette:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MetafilePlayer::selectObject(int index) {
+  const MfObject* o = objects_.at(index);
+  if (!o) return;
+  if (auto pen = std::get_if<MfPen>(o))
+    dc_.pen = *pen;
+  else if (auto brush = std::get_if<MfBrush>(o))
+    dc_.brush = *brush;
+  else if (auto font = std::get_if<MfFont>(o))
+    dc_.font = *font;
+  else if (auto pal = std::get_if<MfPalette>(o))
+    dc_.palette = *pal;
+  else if (auto region = std::get_if<MfRegion>(o))
+    setClip(mapRegion(*region));
+}
+
+void MetafilePlayer::saveDc() {
+  if (saved_.size() < kMaxSavedStates) saved_.push_back(dc_);
+}
+
+void MetafilePlayer::restoreDc(int which) {
+  // Negative: that many levels back; positive: the absolute level (1 is the first save).
+  size_t target;
+  if (which < 0) {
+    if (size_t(-which) > saved_.size()) return;
+    target = saved_.size() - size_t(-which);
+  } else {
+    if (which == 0 || size_t(which) > saved_.size()) return;
+    target = size_t(which) - 1;
+  }
+  dc_ = saved_[target];
+  saved_.resize(target);
+  updateMapping();
+  applyClip();
+}
+
+void MetafilePlayer::updateMapping() {
+  qreal wx = dc_.windowExt.x() != 0 ? dc_.windowExt.x() : 1;
+  qreal wy = dc_.windowExt.y() != 0 ? dc_.windowExt.y() : 1;
+  sx_ = size_.width() / wx;
+  sy_ = size_.height() / wy;
+  // The frame fills the device; a later viewport extent scales relative to the first one.
+  qreal unitX = size_.width() / qMax<qreal>(1, qAbs(frame_.width()));
+  qreal unitY = size_.height() / qMax<qreal>(1, qAbs(frame_.height()));
+  if (dc_.viewportExtSet && !baseViewportExt_.isNull()) {
+    sx_ *= dc_.viewportExt.x() / baseViewportExt_.x();
+    sy_ *= dc_.viewportExt.y() / baseViewportExt_.y();
+    unitX = size_.width() / qAbs(baseViewportExt_.x());
+    unitY = size_.height() / qAbs(baseViewportExt_.y());
+  }
+  if (dc_.mapMode == 7) {  // isotropic: one scale for both axes
+    qreal s = qMin(qAbs(sx_), qAbs(sy_));
+    sx_ = std::copysign(s, sx_);
+    sy_ = std::copysign(s, sy_);
+  }
+  ox_ = dc_.viewportOrg.x() * unitX - dc_.windowOrg.x() * sx_;
+  oy_ = dc_.viewportOrg.y() * unitY - dc_.windowOrg.y() * sy_;
+}
+
+QPointF MetafilePlayer::map(qreal x, qreal y) const {
+  return QPointF(clampCoord(x * sx_ + ox_), clampCoord(y * sy_ + oy_));
+}
+
+QRectF MetafilePlayer::mapRect(qreal left, qreal top, qreal right, qreal bottom) const {
+  return QRectF(map(left, top), map(right, bottom)).normalized();
+}
+
+QPolygonF MetafilePlayer::points(const ByteView& p, qsizetype at, int count) const {
+  QPolygonF poly;
+  if (count <= 0 || !p.has(at, qsizetype(count) * 4)) return poly;
+  poly.reserve(count);
+  for (int i = 0; i < count; ++i) poly.append(map(p.s16(at + i * 4), p.s16(at + i * 4 + 2)));
+  return poly;
+}
+
+bool MetafilePlayer::dispatchClip(const MetafileRecord& r) {
+  const ByteView& p = r.params;
+  switch (r.function) {
+    case mf::kIntersectClipRect:
+    case mf::kExcludeClipRect: {
+      QRect rect = mapRect(p.s16(6), p.s16(4), p.s16(2), p.s16(0)).toAlignedRect();
+      QRegion current =
+          dc_.clipped ? dc_.clip : QRegion(0, 0, int(size_.width()), int(size_.height()));
+      setClip(r.function == mf::kIntersectClipRect ? current.intersected(rect)
+                                                   : current.subtracted(rect));
+      return true;
+    }
+    case mf::kOffsetClipRgn:
+      if (dc_.clipped) {
+        dc_.clip.translate(qRound(clampCoord(p.s16(2) * sx_)), qRound(clampCoord(p.s16(0) * sy_)));
+        applyClip();
+      }
+      return true;
+    case mf::kSelectClipRegion: {
+      const MfObject* o = objects_.at(p.u16(0));
+      const MfRegion* region = o ? std::get_if<MfRegion>(o) : nullptr;
+      if (region) {
+        setClip(mapRegion(*region));
+      } else {
+        dc_.clipped = false;
+        applyClip();
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+QRegion MetafilePlayer::mapRegion(const MfRegion& region) const {
+  QRegion out;
+  for (const QRect& r : region.rects)
+    out += mapRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1).toAlignedRect();
+  return out;
+}
+
+void MetafilePlayer::setClip(const QRegion& region) {
+  // Region arithmetic grows with the number of rectangles: pay for it like painting.
+  areaBudget_ -= qint64(region.rectCount()) * 256;
+  if (areaBudget_ < 0) exhausted_ = true;
+  dc_.clipped = true;
+  dc_.clip = region;
+  applyClip();
+}
+
+void MetafilePlayer::applyClip() {
+  if (!p_) return;
+  if (dc_.clipped)
+    p_->setClipRegion(dc_.clip);
+  else
+    p_->setClipping(false);
+}

@@ -1,0 +1,29 @@
+# The window FileFind and its handlers, one folder a subsystem; main.cpp starts it.
+vistara_room(vistara_window FOLDERS app search viewing photo player
+  SOURCES
+    app/design.cpp
+    app/filefind.cpp
+    app/filefind.h
+    app/icon.cpp
+    app/icon.h
+    app/look.h
+    app/returntosearch.cpp
+    app/startup.cpp
+    app/wiring.cpp
+    search/mediakind.cpp
+    search/search.cpp
+    viewing/navigation.cpp
+    viewing/opening.cpp
+    viewing/showall.cpp
+    viewing/viewingplace.h
+    photo/fitpicture.cpp
+    photo/fullscreen.cpp
+    photo/slideshow.cpp
+    photo/stepping.cpp
+    player/panel.cpp
+    player/rounding.h
+    player/transport.cpp
+  LINKS vistara_controls vistara_media)
+
+add_executable(vistara main.cpp)
+target_link_libraries(vistara PRIVATE vistara_window)
