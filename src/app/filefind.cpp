@@ -9,15 +9,15 @@
 #include "controls/exit.h"
 #include "controls/fonts.h"
 #include "controls/keys.h"
-#include "media/mpvplayer.h"
 #include "controls/twips.h"
+#include "media/mpvplayer.h"
 
 FileFind::FileFind(FileFindServices services)
     : volumes_(std::move(services.volumes)),
       messages_(std::move(services.messages)),
       playerFactory_(std::move(services.playerFactory)) {
   if (!volumes_) volumes_ = makeSystemVolumeSource();
-  if (!messages_) messages_ = makeMessageBoxSink();
+  if (!messages_) messages_ = makeMessageBoxSink(QStringLiteral("Vistara"));
   if (!playerFactory_) playerFactory_ = makeMpvPlayer;
 
   setObjectName(QStringLiteral("FileFind"));

@@ -6,14 +6,18 @@ namespace {
 
 class MessageBoxSink : public MessageSink {
  public:
+  explicit MessageBoxSink(QString title) : title_(std::move(title)) {}
   void show(QWidget* parent, const QString& text) override {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vistara"), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, title_, text, QMessageBox::Ok, parent);
     box.exec();
   }
+
+ private:
+  QString title_;
 };
 
 }  // namespace
 
-std::unique_ptr<MessageSink> makeMessageBoxSink() {
-  return std::make_unique<MessageBoxSink>();
+std::unique_ptr<MessageSink> makeMessageBoxSink(const QString& title) {
+  return std::make_unique<MessageBoxSink>(title);
 }

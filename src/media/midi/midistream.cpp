@@ -5,13 +5,13 @@
 #include <mpv/stream_cb.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "media/medialog.h"
 #include "media/midi/midisequencer.h"
 #include "media/midi/midisong.h"
 
@@ -30,7 +30,7 @@ void putLe(uint8_t* p, uint32_t v, int bytes) {
 
 // The library reports through its own log; only real errors deserve a line.
 void logError(int, const char* message, void*) {
-  std::fprintf(stderr, "vistara: music: %s\n", message);
+  qCWarning(mediaLog, "music: %s", message);
 }
 void quietLogs() {
   static std::once_flag once;
@@ -76,7 +76,7 @@ class SynthPool {
     if (!synth) return nullptr;
     const std::string font = midiSoundFont();
     if (!font.empty() && fluid_synth_sfload(synth, font.c_str(), 1) < 0)
-      std::fprintf(stderr, "vistara: music: the SoundFont %s could not be read\n", font.c_str());
+      qCWarning(mediaLog, "music: the SoundFont %s could not be read", font.c_str());
     return synth;
   }
 
