@@ -171,6 +171,39 @@ double darkShare(const QImage& image, QRectF fraction) {
   return double(dark) / (r.width() * r.height());
 }
 
+// A text record in `face`: font height, width and escapement as the file gives them, the
+// text's top left at (x, y), one advance per byte when `dx` is given.
+QByteArray textPicture(const QByteArray& face, int height, int width, int escapement, int x, int y,
+                       const QByteArray& text, const QVector<int>& dx, int charset = 0) {
+  Wmf w = canvas();
+  QByteArray name = face.leftJustified(32, '\0');
+  w.rec(kCreateFont, {height, width, escapement, escapement, 400, 0, charset << 8, 0, 0}, name);
+  w.rec(kSelectObject, {1}).rec(kSetBkMode, {1}).rec(kSetTextAlign, {0});
+  QByteArray raw = text;
+  if (raw.size() % 2) raw += '\0';
+  for (int d : dx) raw += char(d & 0xFF), raw += char((d >> 8) & 0xFF);
+  w.rec(kExtTextOut, {y, x, int(text.size()), 0}, raw);
+  return w.bytes();
+}
+
+// The centres of the stretches of ink along one row, weighted by their darkness: where the
+// glyphs' stems stand, to a fraction of a pixel.
+QVector<qreal> inkCentres(const QImage& image, int row) {
+  QVector<qreal> centres;
+  qreal mass = 0, moment = 0;
+  for (int x = 0; x <= image.width(); ++x) {
+    int ink = x < image.width() ? 255 - qGray(image.pixel(x, row)) : 0;
+    if (ink > 0) {
+      mass += ink;
+      moment += ink * (x + 0.5);
+    } else if (mass > 0) {
+      centres << moment / mass;
+      mass = moment = 0;
+    }
+  }
+  return centres;
+}
+
 }  // namespace
 
 class TestMetafile : public QObject {
@@ -183,6 +216,12 @@ class TestMetafile : public QObject {
   void drawn_data();
   void drawn();
   void textIsDrawn();
+  void advancesPlaceGlyphs();
+  void symbolFaces_data();
+  void symbolFaces();
+  void fontSize_data();
+  void fontSize();
+  void escapementTurnsText();
   void hostile_data();
   void hostile();
   void regressionCorpus();
@@ -191,6 +230,7 @@ class TestMetafile : public QObject {
   void referenceText();
   void referenceNaturalSizes_data();
   void referenceNaturalSizes();
+  void advanceArraysPlaceText();
 };
 
 void TestMetafile::recognisedByFirstBytes() {
@@ -347,7 +387,7 @@ void TestMetafile::textIsDrawn() {
   // "MMMM" in black, 30 units high, on an opaque yellow box; nothing else in the picture.
   Wmf w = canvas();
   QByteArray face = QByteArray("Arial").leftJustified(32, '\0');
-  w.rec(kCreateFont, {-30, 0, 0, 0, 400, 0, 0, 0}, face).rec(kSelectObject, {1});
+  w.rec(kCreateFont, {-30, 0, 0, 0, 400, 0, 0, 0, 0}, face).rec(kSelectObject, {1});
   w.rec(kSetTextColor, {0, 0}).rec(kSetBkColor, {0xFFFF, 0}).rec(kSetBkMode, {1});
   w.rec(kSetTextAlign, {0});  // top left
   w.rec(kExtTextOut, {20, 5, 4, 2, 0, 0, 100, 80}, QByteArray("MMMM"));
@@ -358,6 +398,95 @@ void TestMetafile::textIsDrawn() {
   double ink = darkShare(image, QRectF(0.05, 0.2, 0.9, 0.3));  // where the letters stand
   QVERIFY2(ink > 0.15 && ink < 0.8, qPrintable(QString::number(ink)));
   QCOMPARE(darkShare(image, QRectF(0, 0.6, 1, 0.4)), 0.0);
+}
+
+void TestMetafile::advancesPlaceGlyphs() {
+  // Four stems 40 pixels high, advanced 30, 20 and 10 pixels: the array, not the face
+  // (whose own advance is 11.1 pixels), even where it sets them tighter than the face.
+  QByteArray bytes = textPicture("Arial", -40, 0, 0, 10, 20, "IIII", {30, 20, 10, 10});
+  QImage image = renderMetafile(bytes, QSize(100, 100), nullptr);
+  QVector<qreal> stems = inkCentres(image, 40);
+  QCOMPARE(stems.size(), 4);
+  const qreal advances[3] = {30, 20, 10};
+  for (int i = 0; i < 3; ++i)
+    QVERIFY2(qAbs(stems[i + 1] - stems[i] - advances[i]) < 0.2,
+             qPrintable(QString::number(stems[i + 1] - stems[i])));
+  // The first stem: the origin plus the face's side bearing and half its stem.
+  QVERIFY2(qAbs(stems[0] - 15.5) < 1, qPrintable(QString::number(stems[0])));
+}
+
+void TestMetafile::symbolFaces_data() {
+  QTest::addColumn<QByteArray>("face");
+  QTest::addColumn<int>("charset");
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QString>("expected");
+  QTest::newRow("symbol: brackets, times, arrow, infinity, not in")
+      << QByteArray("Symbol") << 2 << QByteArray("\xE9\xF9\xB4\xAE\xA5\xCF")
+      << QString::fromUtf8("\u23A1\u23A4\u00D7\u2192\u221E\u2209");
+  QTest::newRow("symbol: Greek, digits and signs")
+      << QByteArray("Symbol") << 2 << QByteArray("qlW1+\x2D\x22") << QString::fromUtf8("θλΩ1+−∀");
+  QTest::newRow("symbol: euro and the gap before it")
+      << QByteArray("Symbol") << 2 << QByteArray("\xA0\x80") << QString::fromUtf8("€\uFFFD");
+  QTest::newRow("symbol character set, no face")
+      << QByteArray("") << 2 << QByteArray("p") << QString::fromUtf8("π");
+  QTest::newRow("wingdings: bullets, check, arrow")
+      << QByteArray("Wingdings") << 2 << QByteArray("\x6C\x6E\xFC\xF0")
+      << QString::fromUtf8("●■✔⇨");
+  QTest::newRow("wingdings: a glyph with no equivalent")
+      << QByteArray("Wingdings") << 2 << QByteArray("\xFF") << QString::fromUtf8("\uFFFD");
+  QTest::newRow("wingdings 3: triangles")
+      << QByteArray("Wingdings 3") << 2 << QByteArray("pq") << QString::fromUtf8("▲▼");
+  QTest::newRow("webdings: a bullet is no Greek letter")
+      << QByteArray("Webdings") << 2 << QByteArray("n") << QString::fromUtf8("⚫");
+  QTest::newRow("a text face keeps its letters")
+      << QByteArray("Arial") << 0 << QByteArray("n\xE9") << QString::fromUtf8("né");
+}
+
+void TestMetafile::symbolFaces() {
+  QFETCH(QByteArray, face);
+  QFETCH(int, charset);
+  QFETCH(QByteArray, bytes);
+  QFETCH(QString, expected);
+  QVector<int> dx(bytes.size(), 12);
+  std::vector<MetafileTextRun> runs;
+  renderMetafile(textPicture(face, -12, 0, 0, 5, 5, bytes, dx, charset), QSize(100, 100), nullptr,
+                 &runs);
+  QCOMPARE(int(runs.size()), 1);
+  QCOMPARE(runs[0].text, expected);
+}
+
+void TestMetafile::fontSize_data() {
+  QTest::addColumn<int>("height");
+  QTest::addColumn<int>("width");
+  QTest::addColumn<QSizeF>("ink");  // of one capital H of the face with Arial's metrics
+  // Cap height 1409 and stem-to-stem 1163 units of 2048 to the em.
+  QTest::newRow("character height 100: the em") << -100 << 0 << QSizeF(56.8, 68.8);
+  QTest::newRow("cell height 100: ascent and descent") << 100 << 0 << QSizeF(50.8, 61.6);
+  // Average width 44 at this size: 22 halves it.
+  QTest::newRow("width 22: condensed to half") << -100 << 22 << QSizeF(28.3, 68.8);
+}
+
+void TestMetafile::fontSize() {
+  QFETCH(int, height);
+  QFETCH(int, width);
+  QFETCH(QSizeF, ink);
+  std::vector<MetafileTextRun> runs;
+  renderMetafile(textPicture("Arial", height, width, 0, 10, 10, "H", {80}), QSize(100, 100),
+                 nullptr, &runs);
+  QCOMPARE(int(runs.size()), 1);
+  QSizeF got = runs[0].ink.size();
+  QVERIFY2(qAbs(got.width() - ink.width()) <= 1.5 && qAbs(got.height() - ink.height()) <= 1.5,
+           qPrintable(QString("%1 x %2").arg(got.width()).arg(got.height())));
+}
+
+void TestMetafile::escapementTurnsText() {
+  // Turned a quarter counter-clockwise about its top left: the line of capitals runs up
+  // from its origin, their tops towards the left.
+  QByteArray bytes = textPicture("Arial", -20, 0, 900, 50, 90, "HHHH", {});
+  QImage image = renderMetafile(bytes, QSize(100, 100), nullptr);
+  QVERIFY(darkShare(image, QRectF(0.5, 0.3, 0.2, 0.5)) > 0.1);  // right of the origin, above it
+  QCOMPARE(darkShare(image, QRectF(0, 0, 0.48, 1)), 0.0);
+  QCOMPARE(darkShare(image, QRectF(0, 0.92, 1, 0.08)), 0.0);
 }
 
 void TestMetafile::hostile_data() {
@@ -520,6 +649,57 @@ void TestMetafile::referenceNaturalSizes() {
   QVERIFY(qAbs(pic.naturalTwips.height() - twips.height()) < 0.01);
   QVERIFY(pic.image.width() <= 477 && pic.image.height() <= 289);
   QVERIFY(pic.image.width() == 477 || pic.image.height() == 289);
+}
+
+void TestMetafile::advanceArraysPlaceText() {
+  // Every run of text the sample files place with an advance array: its last glyph inks
+  // from where its advance puts it to no further than the advances' end, 2 pixels of
+  // tolerance (or 2 % of the face's size for large glyphs whose design overhangs). Where a
+  // writer made the last advance shorter than the glyph, the glyph overhangs it as on the
+  // screen it was made on, and may end where its own advance does. Runs whose last advance
+  // is nothing (some writers leave it out) say nothing about their end; glyphs below 6
+  // pixels ink too faintly to be measured.
+  if (samplesDir().isEmpty() || !QDir(samplesDir() + "/wmf").exists())
+    QSKIP("sample files not available");
+  int checked = 0, open = 0, files = 0, short_ = 0;
+  QStringList problems;
+  for (const QString& folder : {QString("wmf/corpus"), QString("wmf/reference")}) {
+    QDir dir(samplesDir() + "/" + folder);
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+      QFile file(dir.filePath(name));
+      if (!file.open(QIODevice::ReadOnly)) continue;
+      QByteArray bytes = file.readAll();
+      QSizeF twips;
+      if (!metafileNaturalSize(bytes, &twips, nullptr)) continue;
+      QSize size = (twips / 15).toSize().expandedTo(QSize(1, 1));
+      if (size.width() > 4096 || size.height() > 4096) size.scale(4096, 4096, Qt::KeepAspectRatio);
+      std::vector<MetafileTextRun> runs;
+      renderMetafile(bytes, size, nullptr, &runs);
+      files += !runs.empty();
+      for (const MetafileTextRun& run : runs) {
+        if (run.ink.isEmpty() || run.text.back().isSpace() || run.em < 6) continue;
+        if (run.end == run.lastStart) {
+          ++open;
+          continue;
+        }
+        ++checked;
+        qreal tolerance = qMax<qreal>(2, run.em * 0.02);
+        qreal right = run.ink.left() + run.ink.width();
+        qreal end = qMax(run.end, run.lastStart + run.lastOwnAdvance);
+        short_ += end > run.end + tolerance;
+        if (right > end + tolerance || right < run.lastStart - tolerance)
+          problems << QString("%1 \"%2\": inks to %3, advances %4..%5")
+                          .arg(name, run.text)
+                          .arg(right)
+                          .arg(run.lastStart)
+                          .arg(run.end);
+      }
+    }
+  }
+  qInfo("%d runs checked in %d files; %d with a last advance shorter than the glyph, %d without",
+        checked, files, short_, open);
+  QVERIFY(checked > 1000);
+  QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
 QTEST_MAIN(TestMetafile)
