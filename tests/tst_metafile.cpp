@@ -94,6 +94,8 @@ enum : quint16 {
   kRectangle = 0x041B,
   kPatBlt = 0x061D,
   kDibBitBlt = 0x0940,
+  kDibCreatePatternBrush = 0x0142,
+  kCreatePatternBrush = 0x01F9,
   kExtTextOut = 0x0A32,
   kStretchDib = 0x0F43,
   kPolygon = 0x0324,
@@ -186,6 +188,21 @@ QByteArray textPicture(const QByteArray& face, int height, int width, int escape
   return w.bytes();
 }
 
+// An 8 x 8 one-bit bitmap whose row y (from the top) is `rows[y]`, leftmost pixel in the
+// highest bit; colour 0 and colour 1 as its table.
+QByteArray dib1(const QVector<int>& rows, QColor zero, QColor one) {
+  QByteArray d(40, '\0');
+  qToLittleEndian<quint32>(40, d.data());
+  qToLittleEndian<qint32>(8, d.data() + 4);
+  qToLittleEndian<qint32>(8, d.data() + 8);
+  qToLittleEndian<quint16>(1, d.data() + 12);
+  qToLittleEndian<quint16>(1, d.data() + 14);
+  for (QColor c : {zero, one})
+    d += char(c.blue()), d += char(c.green()), d += char(c.red()), d += '\0';
+  for (int y = 7; y >= 0; --y) d += char(rows[y]), d += QByteArray(3, '\0');
+  return d;
+}
+
 // The centres of the stretches of ink along one row, weighted by their darkness: where the
 // glyphs' stems stand, to a fraction of a pixel.
 QVector<qreal> inkCentres(const QImage& image, int row) {
@@ -222,6 +239,10 @@ class TestMetafile : public QObject {
   void fontSize_data();
   void fontSize();
   void escapementTurnsText();
+  void patternBrushes_data();
+  void patternBrushes();
+  void hatchedBrushes_data();
+  void hatchedBrushes();
   void hostile_data();
   void hostile();
   void regressionCorpus();
@@ -487,6 +508,79 @@ void TestMetafile::escapementTurnsText() {
   QVERIFY(darkShare(image, QRectF(0.5, 0.3, 0.2, 0.5)) > 0.1);  // right of the origin, above it
   QCOMPARE(darkShare(image, QRectF(0, 0, 0.48, 1)), 0.0);
   QCOMPARE(darkShare(image, QRectF(0, 0.92, 1, 0.08)), 0.0);
+}
+
+void TestMetafile::patternBrushes_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QColor>("even");  // where x + y is even
+  QTest::addColumn<QColor>("odd");
+  const QColor red(Qt::red), blue(Qt::blue), green(0, 255, 0), yellow(Qt::yellow);
+  const QVector<int> checker = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+  auto filled = [](Wmf w) {
+    w.rec(kSelectObject, {1}).rec(kSetTextColor, {0xFF00, 0}).rec(kSetBkColor, {0xFFFF, 0});
+    rect(w, 0, 0, 100, 100);
+    return w.bytes();
+  };
+  // Set bits (1) where x + y is even: colour 1 there.
+  QTest::newRow("DIB pattern: its own colours")
+      << filled(canvas().rec(kDibCreatePatternBrush, {5, 0}, dib1(checker, blue, red))) << red
+      << blue;
+  QTest::newRow("one-bit plain pattern: text colour for 0, background for 1")
+      << filled(canvas().rec(kDibCreatePatternBrush, {3, 0}, dib1(checker, blue, red))) << yellow
+      << green;
+  QByteArray bitmap;
+  for (int row : checker) bitmap += char(row), bitmap += '\0';
+  QTest::newRow("device bitmap pattern: text and background colours")
+      << filled(canvas().rec(kCreatePatternBrush, {0, 8, 8, 2, 0x0101, 0, 0}, bitmap)) << yellow
+      << green;
+}
+
+void TestMetafile::patternBrushes() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QColor, even);
+  QFETCH(QColor, odd);
+  QImage image = renderMetafile(bytes, QSize(100, 100), nullptr);
+  QVERIFY(!image.isNull());
+  // Tiled from the picture's top left, whatever shape it fills.
+  for (QPoint at : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(8, 8), QPoint(13, 54),
+                    QPoint(50, 51), QPoint(99, 99)}) {
+    QColor expected = (at.x() + at.y()) % 2 ? odd : even;
+    QVERIFY2(
+        image.pixel(at) == expected.rgb(),
+        qPrintable(QString("(%1, %2) %3").arg(at.x()).arg(at.y()).arg(describe(image.pixel(at)))));
+  }
+}
+
+void TestMetafile::hatchedBrushes_data() {
+  QTest::addColumn<int>("hatch");
+  QTest::addColumn<int>("bkMode");
+  QTest::addColumn<QPoint>("line");  // a pixel on the hatch
+  QTest::addColumn<QPoint>("gap");   // one between its lines
+  QTest::addColumn<QColor>("gapColour");
+  QTest::newRow("horizontal, opaque")
+      << 0 << 2 << QPoint(5, 11) << QPoint(5, 12) << QColor(Qt::yellow);
+  QTest::newRow("horizontal, transparent")
+      << 0 << 1 << QPoint(40, 3) << QPoint(40, 4) << QColor(Qt::white);
+  QTest::newRow("vertical") << 1 << 2 << QPoint(12, 7) << QPoint(13, 7) << QColor(Qt::yellow);
+  QTest::newRow("downwards diagonal")
+      << 2 << 2 << QPoint(9, 17) << QPoint(9, 18) << QColor(Qt::yellow);
+  QTest::newRow("upwards diagonal") << 3 << 2 << QPoint(6, 9) << QPoint(7, 9) << QColor(Qt::yellow);
+  QTest::newRow("cross") << 4 << 2 << QPoint(20, 19) << QPoint(21, 18) << QColor(Qt::yellow);
+}
+
+void TestMetafile::hatchedBrushes() {
+  QFETCH(int, hatch);
+  QFETCH(int, bkMode);
+  QFETCH(QPoint, line);
+  QFETCH(QPoint, gap);
+  QFETCH(QColor, gapColour);
+  Wmf w = canvas();
+  w.rec(kCreateBrush, {2, 0x0000, 0x00FF, hatch}).rec(kSelectObject, {1});  // blue lines
+  w.rec(kSetBkColor, {0xFFFF, 0}).rec(kSetBkMode, {bkMode});
+  rect(w, 0, 0, 100, 100);
+  QImage image = renderMetafile(w.bytes(), QSize(100, 100), nullptr);
+  QCOMPARE(describe(image.pixel(line)), describe(QColor(Qt::blue).rgb()));
+  QCOMPARE(describe(image.pixel(gap)), describe(gapColour.rgb()));
 }
 
 void TestMetafile::hostile_data() {

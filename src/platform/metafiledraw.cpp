@@ -53,23 +53,10 @@ QPainter::CompositionMode sourceMode(quint32 rop) {
   }
 }
 
-Qt::BrushStyle hatchStyle(int hatch) {
-  switch (hatch) {
-    case 0:
-      return Qt::HorPattern;
-    case 1:
-      return Qt::VerPattern;
-    case 2:
-      return Qt::FDiagPattern;
-    case 3:
-      return Qt::BDiagPattern;
-    case 4:
-      return Qt::CrossPattern;
-    case 5:
-      return Qt::DiagCrossPattern;
-    default:
-      return Qt::SolidPattern;
-  }
+// A two-index tile painted in two colours.
+QBrush twoColourTile(QImage tile, QRgb zero, QRgb one) {
+  tile.setColorTable({zero, one});
+  return QBrush(tile.convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
 // Whether a DIB's rows are stored bottom-up (the usual way), which turns source offsets.
@@ -110,13 +97,21 @@ QBrush MetafilePlayer::brush(const MfBrush& b) const {
   switch (b.style) {
     case 1:
       return QBrush(Qt::NoBrush);
-    case 2:
-      return QBrush(color(b.color), hatchStyle(b.hatch));
+    case 2: {
+      // Lines in the brush colour over the background colour, or over what lies beneath.
+      QImage tile = hatchTile(b.hatch);
+      if (tile.isNull()) return QBrush(color(b.color));
+      return twoColourTile(tile, dc_.bkOpaque ? color(dc_.bkColor).rgb() : qRgba(0, 0, 0, 0),
+                           color(b.color).rgb());
+    }
     case 3:
     case 5:
     case 6:
-      if (!b.pattern.isNull()) return QBrush(b.pattern);
-      return QBrush(Qt::gray);
+      // Tiled from the device's origin, one pattern pixel to a device pixel.
+      if (b.pattern.isNull()) return QBrush(Qt::gray);
+      if (b.monochrome)
+        return twoColourTile(b.pattern, color(dc_.textColor).rgb(), color(dc_.bkColor).rgb());
+      return QBrush(b.pattern);
     default:
       return QBrush(color(b.color));
   }
@@ -168,7 +163,6 @@ void MetafilePlayer::drawPath(const QPainterPath& shape, bool fill, bool closed)
   if (pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen &&
       (bounds.width() > 4 * size_.width() || bounds.height() > 4 * size_.height()))
     pen.setStyle(Qt::SolidLine);
-  if (fill && dc_.brush.style == 2 && dc_.bkOpaque) p_->fillPath(path, color(dc_.bkColor));
   p_->setPen(pen);
   p_->setBrush(brush);
   p_->drawPath(path);
@@ -318,7 +312,6 @@ void MetafilePlayer::patBlt(const QRectF& device, quint32 rop, const QBrush& bru
       break;
     default:
       if (brush.style() == Qt::NoBrush) return;
-      if (dc_.brush.style == 2 && dc_.bkOpaque) p_->fillRect(device, color(dc_.bkColor));
       p_->fillRect(device, brush);
       return;
   }

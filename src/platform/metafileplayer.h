@@ -50,6 +50,7 @@ class MetafilePlayer {
   void saveDc();
   void restoreDc(int which);
   void selectObject(int index);
+  MfBrush patternBrush(const MetafileRecord& r);
   void applyClip();
   void setClip(const QRegion& region);
   QRegion mapRegion(const MfRegion& region) const;
