@@ -239,6 +239,8 @@ class TestMetafile : public QObject {
   void fontSize_data();
   void fontSize();
   void escapementTurnsText();
+  void cosmeticPens_data();
+  void cosmeticPens();
   void patternBrushes_data();
   void patternBrushes();
   void hatchedBrushes_data();
@@ -278,6 +280,26 @@ void TestMetafile::naturalSize_data() {
   Wmf bare;
   rect(bare, 10, 20, 200, 120);
   QTest::newRow("no window: origin to farthest point") << bare.bytes() << QSizeF(3000, 1800);
+  Wmf clipped;
+  clipped.rec(kIntersectClipRect, {100, 200, 0, 0});
+  rect(clipped, 10, 20, 200, 120);
+  clipped.rec(kMoveTo, {50, 0}).rec(kLineTo, {50, 6000});  // a stroke the clip removes beyond 200
+  clipped.rec(kIntersectClipRect, {100, 300, 0, 250}).rec(kLineTo, {90, 4000});  // clipped away
+  QTest::newRow("no window: what the clip leaves") << clipped.bytes() << QSizeF(3000, 1500);
+  Wmf restored;
+  restored.rec(kSaveDc, {}).rec(kIntersectClipRect, {10, 10, 0, 0}).rec(kRestoreDc, {0xFFFF});
+  rect(restored, 0, 0, 400, 20);
+  QTest::newRow("no window: a clip restored away") << restored.bytes() << QSizeF(6000, 300);
+  Wmf late;
+  rect(late, 0, 0, 1000, 1000);
+  late.rec(kSetWindowOrg, {-10, -20}).rec(kSetWindowExt, {200, 300}).rec(kSetWindowExt, {9, 9});
+  QTest::newRow("window set after drawing: the first one") << late.bytes() << QSizeF(4500, 3000);
+  Wmf twice;
+  twice.rec(kSetWindowExt, {100, 100});
+  rect(twice, 0, 0, 1000, 1000);
+  twice.rec(kSetWindowExt, {500, 500});
+  QTest::newRow("window before drawing wins over a later one")
+      << twice.bytes() << QSizeF(1500, 1500);
 }
 
 void TestMetafile::naturalSize() {
@@ -391,6 +413,24 @@ void TestMetafile::drawn_data() {
   w.rec(kStretchDib, {0x0020, 0x00CC, 1, 1, 2, 0, 0, 100, 100, 0, 0}, dib8PaletteIndexes());
   QTest::newRow("palette bitmap: left entry 2 red") << w.bytes() << QPoint(20, 50) << red;
   QTest::newRow("palette bitmap: right entry 3 blue") << w.bytes() << QPoint(80, 50) << blue;
+
+  // No window: the frame is what the clip leaves, 0..100 of a stroke running to 1000.
+  w = Wmf();
+  w.rec(kCreatePen, {5, 0, 0, 0, 0}).rec(kSelectObject, {0});
+  brush(w, red).rec(kSelectObject, {1}).rec(kIntersectClipRect, {100, 100, 0, 0});
+  rect(w, 50, 50, 1000, 1000);
+  QTest::newRow("headerless, clipped: drawing fills the frame")
+      << w.bytes() << QPoint(75, 75) << red;
+  QTest::newRow("headerless, clipped: origin corner empty") << w.bytes() << QPoint(25, 25) << white;
+
+  // The window set after the drawing still frames it.
+  w = Wmf();
+  w.rec(kCreatePen, {5, 0, 0, 0, 0}).rec(kSelectObject, {0});
+  brush(w, red).rec(kSelectObject, {1});
+  rect(w, 200, 200, 400, 400);
+  w.rec(kSetWindowOrg, {200, 200}).rec(kSetWindowExt, {400, 400});
+  QTest::newRow("late window: drawn at its top left") << w.bytes() << QPoint(40, 40) << red;
+  QTest::newRow("late window: beyond the drawing") << w.bytes() << QPoint(60, 60) << white;
 }
 
 void TestMetafile::drawn() {
@@ -508,6 +548,37 @@ void TestMetafile::escapementTurnsText() {
   QVERIFY(darkShare(image, QRectF(0.5, 0.3, 0.2, 0.5)) > 0.1);  // right of the origin, above it
   QCOMPARE(darkShare(image, QRectF(0, 0, 0.48, 1)), 0.0);
   QCOMPARE(darkShare(image, QRectF(0, 0.92, 1, 0.08)), 0.0);
+}
+
+void TestMetafile::cosmeticPens_data() {
+  QTest::addColumn<int>("window");  // logical units across the 100 pixels
+  QTest::addColumn<int>("penWidth");
+  QTest::addColumn<int>("rows");  // rows the horizontal line darkens
+  QTest::newRow("width 0: one pixel") << 100 << 0 << 1;
+  QTest::newRow("width 1 at one unit a pixel: one pixel") << 100 << 1 << 1;
+  QTest::newRow("width 1, a tenth of a pixel: one pixel") << 1000 << 1 << 1;
+  QTest::newRow("width 0 at four pixels a unit: one pixel") << 25 << 0 << 1;
+  QTest::newRow("width 1 at four pixels a unit: four") << 25 << 1 << 4;
+}
+
+void TestMetafile::cosmeticPens() {
+  QFETCH(int, window);
+  QFETCH(int, penWidth);
+  QFETCH(int, rows);
+  Wmf w;
+  w.rec(kSetWindowOrg, {0, 0}).rec(kSetWindowExt, {window, window});
+  w.rec(kCreatePen, {0, penWidth, 0, 0, 0}).rec(kSelectObject, {0});
+  w.rec(kMoveTo, {window / 2, window / 10}).rec(kLineTo, {window / 2, window * 9 / 10});
+  QImage image = renderMetafile(w.bytes(), QSize(100, 100), nullptr);
+  int touched = 0, dark = 0;
+  for (int y = 0; y < 100; ++y) {
+    touched += image.pixel(50, y) != qRgb(255, 255, 255);
+    dark += qGray(image.pixel(50, y)) < 64;
+  }
+  QCOMPARE(touched, rows);
+  QCOMPARE(dark, rows);
+  int at = window / 2 * 100 / window;  // the line's place in pixels
+  QVERIFY(qGray(image.pixel(50, at)) < 64 || qGray(image.pixel(50, at - 1)) < 64);
 }
 
 void TestMetafile::patternBrushes_data() {

@@ -79,9 +79,11 @@ QPen MetafilePlayer::pen() const {
   const MfPen& mp = dc_.pen;
   if (mp.style == 5) return QPen(Qt::NoPen);
   qreal limit = 4 * qMax(size_.width(), size_.height()) + 4;
-  // Never thinner than a pixel, as on the screen the picture was made for.
+  // Never thinner than a pixel, as on the screen the picture was made for: a pen of no
+  // width, or one the mapping makes thinner than a pixel, is one device pixel wide.
   qreal width = qBound<qreal>(1.0, mp.width * qAbs(sx_), limit);
   QPen pen(color(mp.color), width);
+  pen.setCosmetic(width <= 1);
   if (width <= 1.5) {  // dashes belong to thin pens only
     static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine,
                                            Qt::DashDotLine, Qt::DashDotDotLine};
@@ -163,9 +165,17 @@ void MetafilePlayer::drawPath(const QPainterPath& shape, bool fill, bool closed)
   if (pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen &&
       (bounds.width() > 4 * size_.width() || bounds.height() > 4 * size_.height()))
     pen.setStyle(Qt::SolidLine);
-  p_->setPen(pen);
-  p_->setBrush(brush);
-  p_->drawPath(path);
+  if (pen.isCosmetic() && pen.style() != Qt::NoPen) {
+    // One device pixel means one: a line smoothed across two rows reads as two pixels wide.
+    p_->fillPath(path, brush);
+    p_->setRenderHint(QPainter::Antialiasing, false);
+    p_->strokePath(path, pen);
+    p_->setRenderHint(QPainter::Antialiasing, true);
+  } else {
+    p_->setPen(pen);
+    p_->setBrush(brush);
+    p_->drawPath(path);
+  }
   p_->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
