@@ -293,7 +293,13 @@ void TestMetafile::naturalSize_data() {
   Wmf late;
   rect(late, 0, 0, 1000, 1000);
   late.rec(kSetWindowOrg, {-10, -20}).rec(kSetWindowExt, {200, 300}).rec(kSetWindowExt, {9, 9});
+  rect(late, 0, 0, 5, 5);
   QTest::newRow("window set after drawing: the first one") << late.bytes() << QSizeF(4500, 3000);
+  Wmf reset;
+  rect(reset, 0, 0, 1000, 1000);
+  reset.rec(kSetWindowExt, {1, 1});
+  QTest::newRow("window reset after the drawing frames nothing")
+      << reset.bytes() << QSizeF(15000, 15000);
   Wmf twice;
   twice.rec(kSetWindowExt, {100, 100});
   rect(twice, 0, 0, 1000, 1000);
@@ -429,6 +435,7 @@ void TestMetafile::drawn_data() {
   brush(w, red).rec(kSelectObject, {1});
   rect(w, 200, 200, 400, 400);
   w.rec(kSetWindowOrg, {200, 200}).rec(kSetWindowExt, {400, 400});
+  rect(w, 590, 590, 600, 600);
   QTest::newRow("late window: drawn at its top left") << w.bytes() << QPoint(40, 40) << red;
   QTest::newRow("late window: beyond the drawing") << w.bytes() << QPoint(60, 60) << white;
 }

@@ -236,21 +236,31 @@ QRectF metafileFrame(const ByteView& bytes, const MetafileHeader& header) {
   if (header.placeable && header.bounds.width() != 0 && header.bounds.height() != 0)
     return header.bounds;
   // The window in force when drawing starts (some writers set a unit window first), else
-  // the first window the file sets at all.
-  QPointF origin, extent;
-  bool drawing = false, originSet = false;
+  // the first window the file sets later, if anything is drawn in it (a writer's reset at
+  // the end frames nothing).
+  QPointF origin, extent, lateOrigin, lateExtent;
+  bool drawing = false, lateOriginSet = false;
   RecordWalker walker(bytes, header.recordsOffset);
   MetafileRecord r;
   for (int i = 0; i < kFrameScanRecords && walker.next(&r); ++i) {
-    drawing = drawing || isDrawing(r.function);
-    if (drawing && !extent.isNull()) break;
-    if (r.function == mf::kSetWindowExt && r.params.has(0, 4) && r.params.s16(0) != 0 &&
-        r.params.s16(2) != 0) {
-      extent = QPointF(r.params.s16(2), r.params.s16(0));
-      if (drawing) break;
-    } else if (r.function == mf::kSetWindowOrg && r.params.has(0, 4) && !(drawing && originSet)) {
-      origin = QPointF(r.params.s16(2), r.params.s16(0));
-      originSet = true;
+    bool draws = isDrawing(r.function);
+    if (draws && drawing && !lateExtent.isNull()) {
+      extent = lateExtent;
+      origin = lateOriginSet ? lateOrigin : origin;
+      break;
+    }
+    if (draws && !drawing && !extent.isNull()) break;
+    drawing = drawing || draws;
+    bool ext = r.function == mf::kSetWindowExt && r.params.has(0, 4) && r.params.s16(0) != 0 &&
+               r.params.s16(2) != 0;
+    bool org = r.function == mf::kSetWindowOrg && r.params.has(0, 4);
+    QPointF value(r.params.s16(2), r.params.s16(0));
+    if (!drawing) {
+      if (ext) extent = value;
+      if (org) origin = value;
+    } else if (lateExtent.isNull()) {
+      if (ext) lateExtent = value;
+      if (org) lateOrigin = value, lateOriginSet = true;
     }
   }
   if (extent.isNull()) return drawingBounds(bytes, header);
