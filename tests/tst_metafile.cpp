@@ -524,23 +524,36 @@ void TestMetafile::symbolFaces() {
 }
 
 void TestMetafile::fontSize_data() {
+  QTest::addColumn<QByteArray>("face");
   QTest::addColumn<int>("height");
   QTest::addColumn<int>("width");
-  QTest::addColumn<QSizeF>("ink");  // of one capital H of the face with Arial's metrics
-  // Cap height 1409 and stem-to-stem 1163 units of 2048 to the em.
-  QTest::newRow("character height 100: the em") << -100 << 0 << QSizeF(56.8, 68.8);
-  QTest::newRow("cell height 100: ascent and descent") << 100 << 0 << QSizeF(50.8, 61.6);
+  QTest::addColumn<QSizeF>("ink");  // of one capital H
+  // Arial's metrics: cap height 1409 and stem to stem 1163 of 2048 units to the em (a
+  // generic face's capitals stand 73 high).
+  QTest::newRow("character height 100: the em")
+      << QByteArray("Arial") << -100 << 0 << QSizeF(56.8, 68.8);
+  QTest::newRow("cell height 100: ascent and descent")
+      << QByteArray("Arial") << 100 << 0 << QSizeF(50.8, 61.6);
   // Average width 44 at this size: 22 halves it.
-  QTest::newRow("width 22: condensed to half") << -100 << 22 << QSizeF(28.3, 68.8);
+  QTest::newRow("width 22: condensed to half")
+      << QByteArray("Arial") << -100 << 22 << QSizeF(28.3, 68.8);
+  QTest::newRow("narrow face") << QByteArray("Arial Narrow") << -100 << 0 << QSizeF(46.6, 68.8);
+  QTest::newRow("a script's name for the face")
+      << QByteArray("Arial CE") << -100 << 0 << QSizeF(56.8, 68.8);
+  // Capitals of the faces with Times New Roman's and Calibri's metrics (cap heights 1356
+  // of 2048 and 1294 of 2048 units).
+  QTest::newRow("times") << QByteArray("Times New Roman") << -100 << 0 << QSizeF(66, 65.5);
+  QTest::newRow("calibri") << QByteArray("Calibri") << -100 << 0 << QSizeF(48, 63.5);
 }
 
 void TestMetafile::fontSize() {
+  QFETCH(QByteArray, face);
   QFETCH(int, height);
   QFETCH(int, width);
   QFETCH(QSizeF, ink);
   std::vector<MetafileTextRun> runs;
-  renderMetafile(textPicture("Arial", height, width, 0, 10, 10, "H", {80}), QSize(100, 100),
-                 nullptr, &runs);
+  renderMetafile(textPicture(face, height, width, 0, 10, 10, "H", {80}), QSize(100, 100), nullptr,
+                 &runs);
   QCOMPARE(int(runs.size()), 1);
   QSizeF got = runs[0].ink.size();
   QVERIFY2(qAbs(got.width() - ink.width()) <= 1.5 && qAbs(got.height() - ink.height()) <= 1.5,
