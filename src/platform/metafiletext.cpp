@@ -77,14 +77,25 @@ qreal emPerCell(const QFont& font) {
 
 // The average character width a font's width field refers to: the old weighted average of
 // the small letters and the space, which the classic faces store and their metric twins
-// reproduce (newer faces' own averages run over every glyph, accents and symbols too).
-qreal averageWidth(const QFontMetricsF& metrics) {
+// reproduce (newer faces' own averages run over every glyph, accents and symbols too). Per
+// pixel of the em, measured once per face and thread.
+qreal averageWidthPerEm(const QFont& font) {
   static const int kWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
                                    56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+  thread_local QHash<QString, qreal> cache;
+  QString key = font.families().join(QLatin1Char(',')) + QString::number(font.weight()) +
+                QLatin1Char(font.italic() ? 'i' : 'r');
+  auto it = cache.constFind(key);
+  if (it != cache.constEnd()) return *it;
+  QFont probe(font);
+  probe.setPixelSize(1000);
+  QFontMetricsF metrics(probe);
   qreal sum = 0;
   for (int i = 0; i < 27; ++i)
     sum += kWeights[i] * metrics.horizontalAdvance(i < 26 ? QChar('a' + i) : QChar(' '));
-  return sum / 1000;
+  qreal perEm = sum / 1000 / 1000;
+  cache.insert(key, perEm);
+  return perEm;
 }
 
 // Whether any face of the system draws `c` (the faces a font falls back on included).
@@ -152,7 +163,7 @@ QFont MetafilePlayer::font(qreal* pixelHeight, qreal* stretch, bool* standIn) co
   *stretch = face.stretch;
   // A width is the average character width asked for: the face is condensed or widened.
   if (mf.width != 0 && *pixelHeight > 1) {
-    qreal natural = averageWidth(QFontMetricsF(f, p_->device()));
+    qreal natural = averageWidthPerEm(f) * *pixelHeight;
     if (natural > 0) *stretch = qBound<qreal>(0.02, qAbs(mf.width) * qAbs(sx_) / natural, 50);
   }
   return f;
