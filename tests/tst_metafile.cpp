@@ -94,6 +94,8 @@ enum : quint16 {
   kRectangle = 0x041B,
   kPatBlt = 0x061D,
   kDibBitBlt = 0x0940,
+  kDibCreatePatternBrush = 0x0142,
+  kCreatePatternBrush = 0x01F9,
   kExtTextOut = 0x0A32,
   kStretchDib = 0x0F43,
   kPolygon = 0x0324,
@@ -171,6 +173,54 @@ double darkShare(const QImage& image, QRectF fraction) {
   return double(dark) / (r.width() * r.height());
 }
 
+// A text record in `face`: font height, width and escapement as the file gives them, the
+// text's top left at (x, y), one advance per byte when `dx` is given.
+QByteArray textPicture(const QByteArray& face, int height, int width, int escapement, int x, int y,
+                       const QByteArray& text, const QVector<int>& dx, int charset = 0) {
+  Wmf w = canvas();
+  QByteArray name = face.leftJustified(32, '\0');
+  w.rec(kCreateFont, {height, width, escapement, escapement, 400, 0, charset << 8, 0, 0}, name);
+  w.rec(kSelectObject, {1}).rec(kSetBkMode, {1}).rec(kSetTextAlign, {0});
+  QByteArray raw = text;
+  if (raw.size() % 2) raw += '\0';
+  for (int d : dx) raw += char(d & 0xFF), raw += char((d >> 8) & 0xFF);
+  w.rec(kExtTextOut, {y, x, int(text.size()), 0}, raw);
+  return w.bytes();
+}
+
+// An 8 x 8 one-bit bitmap whose row y (from the top) is `rows[y]`, leftmost pixel in the
+// highest bit; colour 0 and colour 1 as its table.
+QByteArray dib1(const QVector<int>& rows, QColor zero, QColor one) {
+  QByteArray d(40, '\0');
+  qToLittleEndian<quint32>(40, d.data());
+  qToLittleEndian<qint32>(8, d.data() + 4);
+  qToLittleEndian<qint32>(8, d.data() + 8);
+  qToLittleEndian<quint16>(1, d.data() + 12);
+  qToLittleEndian<quint16>(1, d.data() + 14);
+  for (QColor c : {zero, one})
+    d += char(c.blue()), d += char(c.green()), d += char(c.red()), d += '\0';
+  for (int y = 7; y >= 0; --y) d += char(rows[y]), d += QByteArray(3, '\0');
+  return d;
+}
+
+// The centres of the stretches of ink along one row, weighted by their darkness: where the
+// glyphs' stems stand, to a fraction of a pixel.
+QVector<qreal> inkCentres(const QImage& image, int row) {
+  QVector<qreal> centres;
+  qreal mass = 0, moment = 0;
+  for (int x = 0; x <= image.width(); ++x) {
+    int ink = x < image.width() ? 255 - qGray(image.pixel(x, row)) : 0;
+    if (ink > 0) {
+      mass += ink;
+      moment += ink * (x + 0.5);
+    } else if (mass > 0) {
+      centres << moment / mass;
+      mass = moment = 0;
+    }
+  }
+  return centres;
+}
+
 }  // namespace
 
 class TestMetafile : public QObject {
@@ -183,6 +233,18 @@ class TestMetafile : public QObject {
   void drawn_data();
   void drawn();
   void textIsDrawn();
+  void advancesPlaceGlyphs();
+  void symbolFaces_data();
+  void symbolFaces();
+  void fontSize_data();
+  void fontSize();
+  void escapementTurnsText();
+  void cosmeticPens_data();
+  void cosmeticPens();
+  void patternBrushes_data();
+  void patternBrushes();
+  void hatchedBrushes_data();
+  void hatchedBrushes();
   void hostile_data();
   void hostile();
   void regressionCorpus();
@@ -191,6 +253,7 @@ class TestMetafile : public QObject {
   void referenceText();
   void referenceNaturalSizes_data();
   void referenceNaturalSizes();
+  void advanceArraysPlaceText();
 };
 
 void TestMetafile::recognisedByFirstBytes() {
@@ -217,6 +280,32 @@ void TestMetafile::naturalSize_data() {
   Wmf bare;
   rect(bare, 10, 20, 200, 120);
   QTest::newRow("no window: origin to farthest point") << bare.bytes() << QSizeF(3000, 1800);
+  Wmf clipped;
+  clipped.rec(kIntersectClipRect, {100, 200, 0, 0});
+  rect(clipped, 10, 20, 200, 120);
+  clipped.rec(kMoveTo, {50, 0}).rec(kLineTo, {50, 6000});  // a stroke the clip removes beyond 200
+  clipped.rec(kIntersectClipRect, {100, 300, 0, 250}).rec(kLineTo, {90, 4000});  // clipped away
+  QTest::newRow("no window: what the clip leaves") << clipped.bytes() << QSizeF(3000, 1500);
+  Wmf restored;
+  restored.rec(kSaveDc, {}).rec(kIntersectClipRect, {10, 10, 0, 0}).rec(kRestoreDc, {0xFFFF});
+  rect(restored, 0, 0, 400, 20);
+  QTest::newRow("no window: a clip restored away") << restored.bytes() << QSizeF(6000, 300);
+  Wmf late;
+  rect(late, 0, 0, 1000, 1000);
+  late.rec(kSetWindowOrg, {-10, -20}).rec(kSetWindowExt, {200, 300}).rec(kSetWindowExt, {9, 9});
+  rect(late, 0, 0, 5, 5);
+  QTest::newRow("window set after drawing: the first one") << late.bytes() << QSizeF(4500, 3000);
+  Wmf reset;
+  rect(reset, 0, 0, 1000, 1000);
+  reset.rec(kSetWindowExt, {1, 1});
+  QTest::newRow("window reset after the drawing frames nothing")
+      << reset.bytes() << QSizeF(15000, 15000);
+  Wmf twice;
+  twice.rec(kSetWindowExt, {100, 100});
+  rect(twice, 0, 0, 1000, 1000);
+  twice.rec(kSetWindowExt, {500, 500});
+  QTest::newRow("window before drawing wins over a later one")
+      << twice.bytes() << QSizeF(1500, 1500);
 }
 
 void TestMetafile::naturalSize() {
@@ -330,6 +419,25 @@ void TestMetafile::drawn_data() {
   w.rec(kStretchDib, {0x0020, 0x00CC, 1, 1, 2, 0, 0, 100, 100, 0, 0}, dib8PaletteIndexes());
   QTest::newRow("palette bitmap: left entry 2 red") << w.bytes() << QPoint(20, 50) << red;
   QTest::newRow("palette bitmap: right entry 3 blue") << w.bytes() << QPoint(80, 50) << blue;
+
+  // No window: the frame is what the clip leaves, 0..100 of a stroke running to 1000.
+  w = Wmf();
+  w.rec(kCreatePen, {5, 0, 0, 0, 0}).rec(kSelectObject, {0});
+  brush(w, red).rec(kSelectObject, {1}).rec(kIntersectClipRect, {100, 100, 0, 0});
+  rect(w, 50, 50, 1000, 1000);
+  QTest::newRow("headerless, clipped: drawing fills the frame")
+      << w.bytes() << QPoint(75, 75) << red;
+  QTest::newRow("headerless, clipped: origin corner empty") << w.bytes() << QPoint(25, 25) << white;
+
+  // The window set after the drawing still frames it.
+  w = Wmf();
+  w.rec(kCreatePen, {5, 0, 0, 0, 0}).rec(kSelectObject, {0});
+  brush(w, red).rec(kSelectObject, {1});
+  rect(w, 200, 200, 400, 400);
+  w.rec(kSetWindowOrg, {200, 200}).rec(kSetWindowExt, {400, 400});
+  rect(w, 590, 590, 600, 600);
+  QTest::newRow("late window: drawn at its top left") << w.bytes() << QPoint(40, 40) << red;
+  QTest::newRow("late window: beyond the drawing") << w.bytes() << QPoint(60, 60) << white;
 }
 
 void TestMetafile::drawn() {
@@ -347,7 +455,7 @@ void TestMetafile::textIsDrawn() {
   // "MMMM" in black, 30 units high, on an opaque yellow box; nothing else in the picture.
   Wmf w = canvas();
   QByteArray face = QByteArray("Arial").leftJustified(32, '\0');
-  w.rec(kCreateFont, {-30, 0, 0, 0, 400, 0, 0, 0}, face).rec(kSelectObject, {1});
+  w.rec(kCreateFont, {-30, 0, 0, 0, 400, 0, 0, 0, 0}, face).rec(kSelectObject, {1});
   w.rec(kSetTextColor, {0, 0}).rec(kSetBkColor, {0xFFFF, 0}).rec(kSetBkMode, {1});
   w.rec(kSetTextAlign, {0});  // top left
   w.rec(kExtTextOut, {20, 5, 4, 2, 0, 0, 100, 80}, QByteArray("MMMM"));
@@ -358,6 +466,212 @@ void TestMetafile::textIsDrawn() {
   double ink = darkShare(image, QRectF(0.05, 0.2, 0.9, 0.3));  // where the letters stand
   QVERIFY2(ink > 0.15 && ink < 0.8, qPrintable(QString::number(ink)));
   QCOMPARE(darkShare(image, QRectF(0, 0.6, 1, 0.4)), 0.0);
+}
+
+void TestMetafile::advancesPlaceGlyphs() {
+  // Four stems 40 pixels high, advanced 30, 20 and 10 pixels: the array, not the face
+  // (whose own advance is 11.1 pixels), even where it sets them tighter than the face.
+  QByteArray bytes = textPicture("Arial", -40, 0, 0, 10, 20, "IIII", {30, 20, 10, 10});
+  QImage image = renderMetafile(bytes, QSize(100, 100), nullptr);
+  QVector<qreal> stems = inkCentres(image, 40);
+  QCOMPARE(stems.size(), 4);
+  const qreal advances[3] = {30, 20, 10};
+  for (int i = 0; i < 3; ++i)
+    QVERIFY2(qAbs(stems[i + 1] - stems[i] - advances[i]) < 0.2,
+             qPrintable(QString::number(stems[i + 1] - stems[i])));
+  // The first stem: the origin plus the face's side bearing and half its stem.
+  QVERIFY2(qAbs(stems[0] - 15.5) < 1, qPrintable(QString::number(stems[0])));
+}
+
+void TestMetafile::symbolFaces_data() {
+  QTest::addColumn<QByteArray>("face");
+  QTest::addColumn<int>("charset");
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QString>("expected");
+  QTest::newRow("symbol: brackets, times, arrow, infinity, not in")
+      << QByteArray("Symbol") << 2 << QByteArray("\xE9\xF9\xB4\xAE\xA5\xCF")
+      << QString::fromUtf8("\u23A1\u23A4\u00D7\u2192\u221E\u2209");
+  QTest::newRow("symbol: Greek, digits and signs")
+      << QByteArray("Symbol") << 2 << QByteArray("qlW1+\x2D\x22") << QString::fromUtf8("θλΩ1+−∀");
+  QTest::newRow("symbol: euro and the gap before it")
+      << QByteArray("Symbol") << 2 << QByteArray("\xA0\x80") << QString::fromUtf8("€\uFFFD");
+  QTest::newRow("symbol character set, no face")
+      << QByteArray("") << 2 << QByteArray("p") << QString::fromUtf8("π");
+  QTest::newRow("wingdings: bullets, check, arrow")
+      << QByteArray("Wingdings") << 2 << QByteArray("\x6C\x6E\xFC\xF0")
+      << QString::fromUtf8("●■✔⇨");
+  QTest::newRow("wingdings: a glyph with no equivalent")
+      << QByteArray("Wingdings") << 2 << QByteArray("\xFF") << QString::fromUtf8("\uFFFD");
+  QTest::newRow("wingdings 3: triangles")
+      << QByteArray("Wingdings 3") << 2 << QByteArray("pq") << QString::fromUtf8("▲▼");
+  QTest::newRow("webdings: a bullet is no Greek letter")
+      << QByteArray("Webdings") << 2 << QByteArray("n") << QString::fromUtf8("⚫");
+  QTest::newRow("a text face keeps its letters")
+      << QByteArray("Arial") << 0 << QByteArray("n\xE9") << QString::fromUtf8("né");
+}
+
+void TestMetafile::symbolFaces() {
+  QFETCH(QByteArray, face);
+  QFETCH(int, charset);
+  QFETCH(QByteArray, bytes);
+  QFETCH(QString, expected);
+  QVector<int> dx(bytes.size(), 12);
+  std::vector<MetafileTextRun> runs;
+  renderMetafile(textPicture(face, -12, 0, 0, 5, 5, bytes, dx, charset), QSize(100, 100), nullptr,
+                 &runs);
+  QCOMPARE(int(runs.size()), 1);
+  QCOMPARE(runs[0].text, expected);
+}
+
+void TestMetafile::fontSize_data() {
+  QTest::addColumn<QByteArray>("face");
+  QTest::addColumn<int>("height");
+  QTest::addColumn<int>("width");
+  QTest::addColumn<QSizeF>("ink");  // of one capital H
+  // Arial's metrics: cap height 1409 and stem to stem 1163 of 2048 units to the em (a
+  // generic face's capitals stand 73 high).
+  QTest::newRow("character height 100: the em")
+      << QByteArray("Arial") << -100 << 0 << QSizeF(56.8, 68.8);
+  QTest::newRow("cell height 100: ascent and descent")
+      << QByteArray("Arial") << 100 << 0 << QSizeF(50.8, 61.6);
+  // Average width 44 at this size: 22 halves it.
+  QTest::newRow("width 22: condensed to half")
+      << QByteArray("Arial") << -100 << 22 << QSizeF(28.3, 68.8);
+  QTest::newRow("narrow face") << QByteArray("Arial Narrow") << -100 << 0 << QSizeF(46.6, 68.8);
+  QTest::newRow("a script's name for the face")
+      << QByteArray("Arial CE") << -100 << 0 << QSizeF(56.8, 68.8);
+  // Capitals of the faces with Times New Roman's and Calibri's metrics (cap heights 1356
+  // of 2048 and 1294 of 2048 units).
+  QTest::newRow("times") << QByteArray("Times New Roman") << -100 << 0 << QSizeF(66, 65.5);
+  QTest::newRow("calibri") << QByteArray("Calibri") << -100 << 0 << QSizeF(48, 63.5);
+}
+
+void TestMetafile::fontSize() {
+  QFETCH(QByteArray, face);
+  QFETCH(int, height);
+  QFETCH(int, width);
+  QFETCH(QSizeF, ink);
+  std::vector<MetafileTextRun> runs;
+  renderMetafile(textPicture(face, height, width, 0, 10, 10, "H", {80}), QSize(100, 100), nullptr,
+                 &runs);
+  QCOMPARE(int(runs.size()), 1);
+  QSizeF got = runs[0].ink.size();
+  QVERIFY2(qAbs(got.width() - ink.width()) <= 1.5 && qAbs(got.height() - ink.height()) <= 1.5,
+           qPrintable(QString("%1 x %2").arg(got.width()).arg(got.height())));
+}
+
+void TestMetafile::escapementTurnsText() {
+  // Turned a quarter counter-clockwise about its top left: the line of capitals runs up
+  // from its origin, their tops towards the left.
+  QByteArray bytes = textPicture("Arial", -20, 0, 900, 50, 90, "HHHH", {});
+  QImage image = renderMetafile(bytes, QSize(100, 100), nullptr);
+  QVERIFY(darkShare(image, QRectF(0.5, 0.3, 0.2, 0.5)) > 0.1);  // right of the origin, above it
+  QCOMPARE(darkShare(image, QRectF(0, 0, 0.48, 1)), 0.0);
+  QCOMPARE(darkShare(image, QRectF(0, 0.92, 1, 0.08)), 0.0);
+}
+
+void TestMetafile::cosmeticPens_data() {
+  QTest::addColumn<int>("window");  // logical units across the 100 pixels
+  QTest::addColumn<int>("penWidth");
+  QTest::addColumn<int>("rows");  // rows the horizontal line darkens
+  QTest::newRow("width 0: one pixel") << 100 << 0 << 1;
+  QTest::newRow("width 1 at one unit a pixel: one pixel") << 100 << 1 << 1;
+  QTest::newRow("width 1, a tenth of a pixel: one pixel") << 1000 << 1 << 1;
+  QTest::newRow("width 0 at four pixels a unit: one pixel") << 25 << 0 << 1;
+  QTest::newRow("width 1 at four pixels a unit: four") << 25 << 1 << 4;
+}
+
+void TestMetafile::cosmeticPens() {
+  QFETCH(int, window);
+  QFETCH(int, penWidth);
+  QFETCH(int, rows);
+  Wmf w;
+  w.rec(kSetWindowOrg, {0, 0}).rec(kSetWindowExt, {window, window});
+  w.rec(kCreatePen, {0, penWidth, 0, 0, 0}).rec(kSelectObject, {0});
+  w.rec(kMoveTo, {window / 2, window / 10}).rec(kLineTo, {window / 2, window * 9 / 10});
+  QImage image = renderMetafile(w.bytes(), QSize(100, 100), nullptr);
+  int touched = 0, dark = 0;
+  for (int y = 0; y < 100; ++y) {
+    touched += image.pixel(50, y) != qRgb(255, 255, 255);
+    dark += qGray(image.pixel(50, y)) < 64;
+  }
+  QCOMPARE(touched, rows);
+  QCOMPARE(dark, rows);
+  int at = window / 2 * 100 / window;  // the line's place in pixels
+  QVERIFY(qGray(image.pixel(50, at)) < 64 || qGray(image.pixel(50, at - 1)) < 64);
+}
+
+void TestMetafile::patternBrushes_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QColor>("even");  // where x + y is even
+  QTest::addColumn<QColor>("odd");
+  const QColor red(Qt::red), blue(Qt::blue), green(0, 255, 0), yellow(Qt::yellow);
+  const QVector<int> checker = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+  auto filled = [](Wmf w) {
+    w.rec(kSelectObject, {1}).rec(kSetTextColor, {0xFF00, 0}).rec(kSetBkColor, {0xFFFF, 0});
+    rect(w, 0, 0, 100, 100);
+    return w.bytes();
+  };
+  // Set bits (1) where x + y is even: colour 1 there.
+  QTest::newRow("DIB pattern: its own colours")
+      << filled(canvas().rec(kDibCreatePatternBrush, {5, 0}, dib1(checker, blue, red))) << red
+      << blue;
+  QTest::newRow("one-bit plain pattern: text colour for 0, background for 1")
+      << filled(canvas().rec(kDibCreatePatternBrush, {3, 0}, dib1(checker, blue, red))) << yellow
+      << green;
+  QByteArray bitmap;
+  for (int row : checker) bitmap += char(row), bitmap += '\0';
+  QTest::newRow("device bitmap pattern: text and background colours")
+      << filled(canvas().rec(kCreatePatternBrush, {0, 8, 8, 2, 0x0101, 0, 0}, bitmap)) << yellow
+      << green;
+}
+
+void TestMetafile::patternBrushes() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QColor, even);
+  QFETCH(QColor, odd);
+  QImage image = renderMetafile(bytes, QSize(100, 100), nullptr);
+  QVERIFY(!image.isNull());
+  // Tiled from the picture's top left, whatever shape it fills.
+  for (QPoint at : {QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(8, 8), QPoint(13, 54),
+                    QPoint(50, 51), QPoint(99, 99)}) {
+    QColor expected = (at.x() + at.y()) % 2 ? odd : even;
+    QVERIFY2(
+        image.pixel(at) == expected.rgb(),
+        qPrintable(QString("(%1, %2) %3").arg(at.x()).arg(at.y()).arg(describe(image.pixel(at)))));
+  }
+}
+
+void TestMetafile::hatchedBrushes_data() {
+  QTest::addColumn<int>("hatch");
+  QTest::addColumn<int>("bkMode");
+  QTest::addColumn<QPoint>("line");  // a pixel on the hatch
+  QTest::addColumn<QPoint>("gap");   // one between its lines
+  QTest::addColumn<QColor>("gapColour");
+  QTest::newRow("horizontal, opaque")
+      << 0 << 2 << QPoint(5, 11) << QPoint(5, 12) << QColor(Qt::yellow);
+  QTest::newRow("horizontal, transparent")
+      << 0 << 1 << QPoint(40, 3) << QPoint(40, 4) << QColor(Qt::white);
+  QTest::newRow("vertical") << 1 << 2 << QPoint(12, 7) << QPoint(13, 7) << QColor(Qt::yellow);
+  QTest::newRow("downwards diagonal")
+      << 2 << 2 << QPoint(9, 17) << QPoint(9, 18) << QColor(Qt::yellow);
+  QTest::newRow("upwards diagonal") << 3 << 2 << QPoint(6, 9) << QPoint(7, 9) << QColor(Qt::yellow);
+  QTest::newRow("cross") << 4 << 2 << QPoint(20, 19) << QPoint(21, 18) << QColor(Qt::yellow);
+}
+
+void TestMetafile::hatchedBrushes() {
+  QFETCH(int, hatch);
+  QFETCH(int, bkMode);
+  QFETCH(QPoint, line);
+  QFETCH(QPoint, gap);
+  QFETCH(QColor, gapColour);
+  Wmf w = canvas();
+  w.rec(kCreateBrush, {2, 0x0000, 0x00FF, hatch}).rec(kSelectObject, {1});  // blue lines
+  w.rec(kSetBkColor, {0xFFFF, 0}).rec(kSetBkMode, {bkMode});
+  rect(w, 0, 0, 100, 100);
+  QImage image = renderMetafile(w.bytes(), QSize(100, 100), nullptr);
+  QCOMPARE(describe(image.pixel(line)), describe(QColor(Qt::blue).rgb()));
+  QCOMPARE(describe(image.pixel(gap)), describe(gapColour.rgb()));
 }
 
 void TestMetafile::hostile_data() {
@@ -520,6 +834,57 @@ void TestMetafile::referenceNaturalSizes() {
   QVERIFY(qAbs(pic.naturalTwips.height() - twips.height()) < 0.01);
   QVERIFY(pic.image.width() <= 477 && pic.image.height() <= 289);
   QVERIFY(pic.image.width() == 477 || pic.image.height() == 289);
+}
+
+void TestMetafile::advanceArraysPlaceText() {
+  // Every run of text the sample files place with an advance array: its last glyph inks
+  // from where its advance puts it to no further than the advances' end, 2 pixels of
+  // tolerance (or 2 % of the face's size for large glyphs whose design overhangs). Where a
+  // writer made the last advance shorter than the glyph, the glyph overhangs it as on the
+  // screen it was made on, and may end where its own advance does. Runs whose last advance
+  // is nothing (some writers leave it out) say nothing about their end; glyphs below 6
+  // pixels ink too faintly to be measured.
+  if (samplesDir().isEmpty() || !QDir(samplesDir() + "/wmf").exists())
+    QSKIP("sample files not available");
+  int checked = 0, open = 0, files = 0, short_ = 0;
+  QStringList problems;
+  for (const QString& folder : {QString("wmf/corpus"), QString("wmf/reference")}) {
+    QDir dir(samplesDir() + "/" + folder);
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+      QFile file(dir.filePath(name));
+      if (!file.open(QIODevice::ReadOnly)) continue;
+      QByteArray bytes = file.readAll();
+      QSizeF twips;
+      if (!metafileNaturalSize(bytes, &twips, nullptr)) continue;
+      QSize size = (twips / 15).toSize().expandedTo(QSize(1, 1));
+      if (size.width() > 4096 || size.height() > 4096) size.scale(4096, 4096, Qt::KeepAspectRatio);
+      std::vector<MetafileTextRun> runs;
+      renderMetafile(bytes, size, nullptr, &runs);
+      files += !runs.empty();
+      for (const MetafileTextRun& run : runs) {
+        if (run.ink.isEmpty() || run.text.back().isSpace() || run.em < 6) continue;
+        if (run.end == run.lastStart) {
+          ++open;
+          continue;
+        }
+        ++checked;
+        qreal tolerance = qMax<qreal>(2, run.em * 0.02);
+        qreal right = run.ink.left() + run.ink.width();
+        qreal end = qMax(run.end, run.lastStart + run.lastOwnAdvance);
+        short_ += end > run.end + tolerance;
+        if (right > end + tolerance || right < run.lastStart - tolerance)
+          problems << QString("%1 \"%2\": inks to %3, advances %4..%5")
+                          .arg(name, run.text)
+                          .arg(right)
+                          .arg(run.lastStart)
+                          .arg(run.end);
+      }
+    }
+  }
+  qInfo("%d runs checked in %d files; %d with a last advance shorter than the glyph, %d without",
+        checked, files, short_, open);
+  QVERIFY(checked > 1000);
+  QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }
 
 QTEST_MAIN(TestMetafile)

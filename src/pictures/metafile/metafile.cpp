@@ -37,6 +37,11 @@ bool metafileNaturalSize(const QByteArray& data, QSizeF* twips, QString* error) 
 }
 
 QImage renderMetafile(const QByteArray& data, QSize size, QString* error) {
+  return renderMetafile(data, size, error, nullptr);
+}
+
+QImage renderMetafile(const QByteArray& data, QSize size, QString* error,
+                      std::vector<MetafileTextRun>* runs) {
   MetafileHeader header;
   QRectF frame;
   QSizeF twips;
@@ -53,6 +58,7 @@ QImage renderMetafile(const QByteArray& data, QSize size, QString* error) {
   image.fill(Qt::white);
   QPainter painter(&image);
   MetafilePlayer player(view(data), header, frame);
+  player.traceText(runs);
   player.play(&painter, size, size.width() / (twips.width() / 15));
   return image;
 }

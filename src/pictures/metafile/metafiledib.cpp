@@ -174,3 +174,55 @@ QImage decodeMonoBitmap16(const ByteView& bm, qint64* pixelBudget) {
   }
   return image;
 }
+
+bool isDibHeader(const ByteView& dib) {
+  quint32 size = dib.u32(0);
+  return size == 12 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 ||
+         size == 124;
+}
+
+int dibBits(const ByteView& dib) {
+  if (!isDibHeader(dib)) return 0;
+  return dib.u32(0) == 12 ? dib.u16(10) : dib.u16(14);
+}
+
+QRgb dibTableColor(const ByteView& dib, int index) {
+  if (!isDibHeader(dib)) return qRgb(0, 0, 0);
+  bool core = dib.u32(0) == 12;
+  qsizetype at = dib.u32(0) + qsizetype(index) * (core ? 3 : 4);
+  return qRgb(dib.u8(at + 2), dib.u8(at + 1), dib.u8(at));
+}
+
+QImage patternTile(const QImage& pattern, bool monochrome, QRgb one) {
+  if (pattern.isNull()) return pattern;
+  QImage tile = pattern.width() > 256 || pattern.height() > 256
+                    ? pattern.copy(0, 0, qMin(256, pattern.width()), qMin(256, pattern.height()))
+                    : pattern;
+  if (!monochrome) return tile;
+  QImage mono(tile.size(), QImage::Format_Indexed8);
+  mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+  for (int y = 0; y < tile.height(); ++y) {
+    uchar* row = mono.scanLine(y);
+    for (int x = 0; x < tile.width(); ++x)
+      row[x] = (tile.pixel(x, y) & 0xFFFFFF) == (one & 0xFFFFFF);
+  }
+  return mono;
+}
+
+QImage hatchTile(int hatch) {
+  // Rows of the hatch bitmaps, the leftmost pixel in the highest bit.
+  static const uchar kHatches[6][8] = {
+      {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00},  // horizontal
+      {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // vertical
+      {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // downwards, left to right
+      {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // upwards, left to right
+      {0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08, 0x08},  // cross
+      {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // diagonal cross
+  };
+  if (hatch < 0 || hatch > 5) return QImage();
+  QImage tile(8, 8, QImage::Format_Indexed8);
+  tile.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) tile.scanLine(y)[x] = (kHatches[hatch][y] >> (7 - x)) & 1;
+  return tile;
+}

@@ -53,23 +53,10 @@ QPainter::CompositionMode sourceMode(quint32 rop) {
   }
 }
 
-Qt::BrushStyle hatchStyle(int hatch) {
-  switch (hatch) {
-    case 0:
-      return Qt::HorPattern;
-    case 1:
-      return Qt::VerPattern;
-    case 2:
-      return Qt::FDiagPattern;
-    case 3:
-      return Qt::BDiagPattern;
-    case 4:
-      return Qt::CrossPattern;
-    case 5:
-      return Qt::DiagCrossPattern;
-    default:
-      return Qt::SolidPattern;
-  }
+// A two-index tile painted in two colours.
+QBrush twoColourTile(QImage tile, QRgb zero, QRgb one) {
+  tile.setColorTable({zero, one});
+  return QBrush(tile.convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
 // Whether a DIB's rows are stored bottom-up (the usual way), which turns source offsets.
@@ -92,9 +79,11 @@ QPen MetafilePlayer::pen() const {
   const MfPen& mp = dc_.pen;
   if (mp.style == 5) return QPen(Qt::NoPen);
   qreal limit = 4 * qMax(size_.width(), size_.height()) + 4;
-  // Never thinner than a pixel, as on the screen the picture was made for.
+  // Never thinner than a pixel, as on the screen the picture was made for: a pen of no
+  // width, or one the mapping makes thinner than a pixel, is one device pixel wide.
   qreal width = qBound<qreal>(1.0, mp.width * qAbs(sx_), limit);
   QPen pen(color(mp.color), width);
+  pen.setCosmetic(width <= 1);
   if (width <= 1.5) {  // dashes belong to thin pens only
     static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine,
                                            Qt::DashDotLine, Qt::DashDotDotLine};
@@ -110,13 +99,21 @@ QBrush MetafilePlayer::brush(const MfBrush& b) const {
   switch (b.style) {
     case 1:
       return QBrush(Qt::NoBrush);
-    case 2:
-      return QBrush(color(b.color), hatchStyle(b.hatch));
+    case 2: {
+      // Lines in the brush colour over the background colour, or over what lies beneath.
+      QImage tile = hatchTile(b.hatch);
+      if (tile.isNull()) return QBrush(color(b.color));
+      return twoColourTile(tile, dc_.bkOpaque ? color(dc_.bkColor).rgb() : qRgba(0, 0, 0, 0),
+                           color(b.color).rgb());
+    }
     case 3:
     case 5:
     case 6:
-      if (!b.pattern.isNull()) return QBrush(b.pattern);
-      return QBrush(Qt::gray);
+      // Tiled from the device's origin, one pattern pixel to a device pixel.
+      if (b.pattern.isNull()) return QBrush(Qt::gray);
+      if (b.monochrome)
+        return twoColourTile(b.pattern, color(dc_.textColor).rgb(), color(dc_.bkColor).rgb());
+      return QBrush(b.pattern);
     default:
       return QBrush(color(b.color));
   }
@@ -168,10 +165,17 @@ void MetafilePlayer::drawPath(const QPainterPath& shape, bool fill, bool closed)
   if (pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen &&
       (bounds.width() > 4 * size_.width() || bounds.height() > 4 * size_.height()))
     pen.setStyle(Qt::SolidLine);
-  if (fill && dc_.brush.style == 2 && dc_.bkOpaque) p_->fillPath(path, color(dc_.bkColor));
-  p_->setPen(pen);
-  p_->setBrush(brush);
-  p_->drawPath(path);
+  if (pen.isCosmetic() && pen.style() != Qt::NoPen) {
+    // One device pixel means one: a line smoothed across two rows reads as two pixels wide.
+    p_->fillPath(path, brush);
+    p_->setRenderHint(QPainter::Antialiasing, false);
+    p_->strokePath(path, pen);
+    p_->setRenderHint(QPainter::Antialiasing, true);
+  } else {
+    p_->setPen(pen);
+    p_->setBrush(brush);
+    p_->drawPath(path);
+  }
   p_->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
@@ -318,7 +322,6 @@ void MetafilePlayer::patBlt(const QRectF& device, quint32 rop, const QBrush& bru
       break;
     default:
       if (brush.style() == Qt::NoBrush) return;
-      if (dc_.brush.style == 2 && dc_.bkOpaque) p_->fillRect(device, color(dc_.bkColor));
       p_->fillRect(device, brush);
       return;
   }

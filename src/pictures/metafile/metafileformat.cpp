@@ -1,6 +1,9 @@
 #include "pictures/metafile/metafileformat.h"
 
 #include <cmath>
+#include <vector>
+
+#include <QPolygonF>
 
 namespace {
 
@@ -51,38 +54,81 @@ bool isDrawing(quint16 function) {
   }
 }
 
-// The smallest rectangle holding every point added (and the origin).
+// The smallest rectangle holding every point added (and the origin), each drawing cut to
+// the clip rectangle in force when it was drawn.
 struct Extent {
+  struct Clip {
+    bool on = false;
+    qreal left = 0, top = 0, right = 0, bottom = 0;  // logical units
+  };
   qreal left = 0, top = 0, right = 0, bottom = 0;
-  void add(qreal x, qreal y) {
-    left = qMin(left, x);
-    right = qMax(right, x);
-    top = qMin(top, y);
-    bottom = qMax(bottom, y);
+  Clip clip;
+  std::vector<Clip> saved;
+
+  void addBox(QRectF box) {
+    box = box.normalized();
+    qreal l = box.left(), t = box.top(), r = box.right(), b = box.bottom();
+    if (clip.on) {
+      l = qMax(l, clip.left), t = qMax(t, clip.top);
+      r = qMin(r, clip.right), b = qMin(b, clip.bottom);
+      if (l > r || t > b) return;  // wholly clipped away
+    }
+    left = qMin(left, l);
+    right = qMax(right, r);
+    top = qMin(top, t);
+    bottom = qMax(bottom, b);
   }
   // Points stored y first, as most records keep them.
   void addYx(const ByteView& p, qsizetype at, int count) {
+    QPolygonF points;
     for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
-      add(p.s16(at + i * 4 + 2), p.s16(at + i * 4));
+      points << QPointF(p.s16(at + i * 4 + 2), p.s16(at + i * 4));
+    if (!points.isEmpty()) addBox(points.boundingRect());
   }
-  void addBox(qreal x, qreal y, qreal w, qreal h) {
-    add(x, y);
-    add(x + w, y + h);
+  void addXy(const ByteView& p, qsizetype at, int count) {
+    QPolygonF points;
+    for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
+      points << QPointF(p.s16(at + i * 4), p.s16(at + i * 4 + 2));
+    if (!points.isEmpty()) addBox(points.boundingRect());
+  }
+  void addBox(qreal x, qreal y, qreal w, qreal h) { addBox(QRectF(x, y, w, h)); }
+
+  void intersectClip(const ByteView& p) {
+    QRectF r = QRectF(QPointF(p.s16(6), p.s16(4)), QPointF(p.s16(2), p.s16(0))).normalized();
+    if (!clip.on) {
+      clip = {true, r.left(), r.top(), r.right(), r.bottom()};
+      return;
+    }
+    clip.left = qMax(clip.left, r.left()), clip.top = qMax(clip.top, r.top());
+    clip.right = qMin(clip.right, r.right()), clip.bottom = qMin(clip.bottom, r.bottom());
+  }
+  void save() {
+    if (saved.size() < 1024) saved.push_back(clip);
+  }
+  void restore() {
+    if (saved.empty()) return;
+    clip = saved.back();
+    saved.pop_back();
   }
 };
 
 // Without any window, coordinates are the pixels of the device the picture was made on:
-// the frame runs from the origin to the farthest point drawn.
+// the frame runs from the origin to the farthest point drawn, drawing that its clipping
+// removes left out.
 QRectF drawingBounds(const ByteView& bytes, const MetafileHeader& header) {
   Extent e;
   RecordWalker walker(bytes, header.recordsOffset);
   MetafileRecord r;
+  QPointF position;
   while (walker.next(&r)) {
     const ByteView& p = r.params;
     switch (r.function) {
-      case mf::kLineTo:
       case mf::kMoveTo:
-        e.addYx(p, 0, 1);
+        position = QPointF(p.s16(2), p.s16(0));
+        break;
+      case mf::kLineTo:
+        e.addBox(QRectF(position, QPointF(p.s16(2), p.s16(0))));
+        position = QPointF(p.s16(2), p.s16(0));
         break;
       case mf::kRectangle:
       case mf::kEllipse:
@@ -98,9 +144,14 @@ QRectF drawingBounds(const ByteView& bytes, const MetafileHeader& header) {
         break;
       case mf::kPolygon:
       case mf::kPolyline:
-        for (int i = 0; i < p.s16(0) && p.has(2 + i * 4, 4); ++i)
-          e.add(p.s16(2 + i * 4), p.s16(4 + i * 4));
+        e.addXy(p, 2, p.s16(0));
         break;
+      case mf::kPolyPolygon: {
+        int polys = p.u16(0), total = 0;
+        for (int i = 0; i < polys && p.has(2 + i * 2, 2); ++i) total += p.u16(2 + i * 2);
+        e.addXy(p, 2 + qsizetype(polys) * 2, total);
+        break;
+      }
       case mf::kPatBlt:
         e.addBox(p.s16(10), p.s16(8), p.s16(6), p.s16(4));
         break;
@@ -117,6 +168,18 @@ QRectF drawingBounds(const ByteView& bytes, const MetafileHeader& header) {
         e.addBox(p.s16(at + 6), p.s16(at + 4), p.s16(at + 2), p.s16(at));
         break;
       }
+      case mf::kIntersectClipRect:
+        e.intersectClip(p);
+        break;
+      case mf::kSelectClipRegion:
+        if (p.u16(0) == 0) e.clip = Extent::Clip();
+        break;
+      case mf::kSaveDc:
+        e.save();
+        break;
+      case mf::kRestoreDc:
+        e.restore();
+        break;
       default:
         break;
     }
@@ -172,17 +235,33 @@ bool RecordWalker::next(MetafileRecord* record) {
 QRectF metafileFrame(const ByteView& bytes, const MetafileHeader& header) {
   if (header.placeable && header.bounds.width() != 0 && header.bounds.height() != 0)
     return header.bounds;
-  // The window in force when drawing starts: some writers set a unit window first.
-  QPointF origin;
-  QPointF extent;
+  // The window in force when drawing starts (some writers set a unit window first), else
+  // the first window the file sets later, if anything is drawn in it (a writer's reset at
+  // the end frames nothing).
+  QPointF origin, extent, lateOrigin, lateExtent;
+  bool drawing = false, lateOriginSet = false;
   RecordWalker walker(bytes, header.recordsOffset);
   MetafileRecord r;
-  for (int i = 0; i < kFrameScanRecords && walker.next(&r) && !isDrawing(r.function); ++i) {
-    if (r.function == mf::kSetWindowExt && r.params.has(0, 4) && r.params.s16(0) != 0 &&
-        r.params.s16(2) != 0)
-      extent = QPointF(r.params.s16(2), r.params.s16(0));
-    else if (r.function == mf::kSetWindowOrg && r.params.has(0, 4))
-      origin = QPointF(r.params.s16(2), r.params.s16(0));
+  for (int i = 0; i < kFrameScanRecords && walker.next(&r); ++i) {
+    bool draws = isDrawing(r.function);
+    if (draws && drawing && !lateExtent.isNull()) {
+      extent = lateExtent;
+      origin = lateOriginSet ? lateOrigin : origin;
+      break;
+    }
+    if (draws && !drawing && !extent.isNull()) break;
+    drawing = drawing || draws;
+    bool ext = r.function == mf::kSetWindowExt && r.params.has(0, 4) && r.params.s16(0) != 0 &&
+               r.params.s16(2) != 0;
+    bool org = r.function == mf::kSetWindowOrg && r.params.has(0, 4);
+    QPointF value(r.params.s16(2), r.params.s16(0));
+    if (!drawing) {
+      if (ext) extent = value;
+      if (org) origin = value;
+    } else if (lateExtent.isNull()) {
+      if (ext) lateExtent = value;
+      if (org) lateOrigin = value, lateOriginSet = true;
+    }
   }
   if (extent.isNull()) return drawingBounds(bytes, header);
   return QRectF(origin, QSizeF(extent.x(), extent.y()));

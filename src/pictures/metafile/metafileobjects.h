@@ -25,7 +25,10 @@ struct MfBrush {
   int style = 0;  // solid, null, hatched, pattern, DIB pattern
   quint32 color = 0x00FFFFFF;
   int hatch = 0;
-  QImage pattern;  // pattern brushes only
+  // Pattern brushes: the tile. A monochrome one (index 0 and 1) takes the text and the
+  // background colour where it is used.
+  QImage pattern;
+  bool monochrome = false;
 };
 
 struct MfFont {

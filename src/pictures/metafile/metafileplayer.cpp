@@ -167,17 +167,9 @@ bool MetafilePlayer::dispatchObjects(const MetafileRecord& r) {
       return true;
     }
     case mf::kDibCreatePatternBrush:
-    case mf::kCreatePatternBrush: {
-      MfBrush brush;
-      brush.style = 3;
-      if (r.function == mf::kCreatePatternBrush || p.u16(0) == 3)
-        brush.pattern =
-            decodeMonoBitmap16(r.function == mf::kCreatePatternBrush ? p : p.mid(4), &dibBudget_);
-      else
-        brush.pattern = decodeDib(p.mid(4), p.u16(2), dc_.palette, &dibBudget_);
-      objects_.add(brush);
+    case mf::kCreatePatternBrush:
+      objects_.add(patternBrush(r));
       return true;
-    }
     case mf::kDeleteObject:
       objects_.remove(p.u16(0));
       return true;
@@ -196,6 +188,31 @@ bool MetafilePlayer::dispatchObjects(const MetafileRecord& r) {
     default:
       return false;
   }
+}
+
+MfBrush MetafilePlayer::patternBrush(const MetafileRecord& r) {
+  const ByteView& p = r.params;
+  MfBrush brush;
+  brush.style = 3;
+  QRgb one = qRgb(255, 255, 255);
+  // The old record holds a device bitmap; the newer one a style, a colour usage and a DIB,
+  // though writers also put a device bitmap there for the plain pattern style.
+  ByteView bits = r.function == mf::kCreatePatternBrush ? p : p.mid(4);
+  bool dib = r.function == mf::kDibCreatePatternBrush && isDibHeader(bits);
+  if (!dib) {
+    brush.pattern = decodeMonoBitmap16(bits, &dibBudget_);
+    brush.monochrome = true;
+  } else {
+    brush.pattern = decodeDib(bits, p.u16(2), dc_.palette, &dibBudget_);
+    // The plain pattern style with a one-bit bitmap paints in the text and background
+    // colours, as a monochrome device bitmap does.
+    if (p.u16(0) == 3 && dibBits(bits) == 1) {
+      brush.monochrome = true;
+      one = dibTableColor(bits, 1);
+    }
+  }
+  brush.pattern = patternTile(brush.pattern, brush.monochrome, one);
+  return brush;
 }
 
 void MetafilePlayer::selectObject(int index) {

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "pictures/metafile/metafile.h"
 #include "pictures/metafile/metafileformat.h"
 #include "pictures/metafile/metafileobjects.h"
 
@@ -17,9 +18,18 @@
 // time are all bounded, and playback stops quietly at the first exhausted budget.
 class MetafilePlayer {
  public:
+  // A character of a text record, decoded from the bytes that make it.
+  struct TextPiece {
+    QString text;
+    int firstByte = 0, bytes = 1;
+    qreal fit = 1;  // horizontal scale that keeps the glyph within its given advance
+  };
+
   MetafilePlayer(const ByteView& bytes, const MetafileHeader& header, const QRectF& frame);
   // `pixelScale`: device pixels per pixel of the picture's natural size.
   void play(QPainter* painter, QSize deviceSize, qreal pixelScale = 1);
+  // Text runs placed by advance arrays are recorded here while playing (null: none).
+  void traceText(std::vector<MetafileTextRun>* runs) { runs_ = runs; }
 
  private:
   bool dispatch(const MetafileRecord& r);
@@ -40,6 +50,7 @@ class MetafilePlayer {
   void saveDc();
   void restoreDc(int which);
   void selectObject(int index);
+  MfBrush patternBrush(const MetafileRecord& r);
   void applyClip();
   void setClip(const QRegion& region);
   QRegion mapRegion(const MfRegion& region) const;
@@ -57,10 +68,15 @@ class MetafilePlayer {
   void drawRegion(const MfRegion& region, int function, const MfBrush* brush, QSizeF frame);
 
   // Text.
-  QFont font(qreal* pixelHeight) const;
-  QString decodeText(const ByteView& bytes) const;
+  // `standIn`: the face drawn is not the face named nor one with its metrics.
+  QFont font(qreal* pixelHeight, qreal* stretch, bool* standIn) const;
+  QVector<TextPiece> decodeText(const ByteView& bytes) const;
   void drawText(QPointF logical, const ByteView& bytes, const ByteView& dx, int options,
                 const QRectF* logicalRect);
+  static void drawPieces(QPainter* painter, const QVector<TextPiece>& pieces,
+                         const QVector<QPointF>& offsets, QPointF at, qreal stretch);
+  void recordRun(const QVector<TextPiece>& pieces, const QVector<QPointF>& offsets,
+                 const QFont& font, QPointF origin, QPointF at, qreal width, qreal stretch);
 
   ByteView bytes_;
   MetafileHeader header_;
@@ -78,4 +94,5 @@ class MetafilePlayer {
   qint64 textBudget_ = 0;
   QElapsedTimer clock_;
   bool exhausted_ = false;
+  std::vector<MetafileTextRun>* runs_ = nullptr;
 };

@@ -1,9 +1,12 @@
 // Fonts and text of the metafile player.
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QStringDecoder>
 
 #include <cmath>
 
+#include "pictures/metafile/metafilefaces.h"
 #include "pictures/metafile/metafileplayer.h"
 
 namespace {
@@ -17,14 +20,6 @@ const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026
                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// Greek letters of the symbol face, upper case A..Z then lower case a..z.
-const char16_t kSymbolLetters[52] = {
-    0x0391, 0x0392, 0x03A7, 0x0394, 0x0395, 0x03A6, 0x0393, 0x0397, 0x0399, 0x03D1, 0x039A,
-    0x039B, 0x039C, 0x039D, 0x039F, 0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2,
-    0x03A9, 0x039E, 0x03A8, 0x0396, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3,
-    0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF, 0x03C0, 0x03B8, 0x03C1,
-    0x03C3, 0x03C4, 0x03C5, 0x03D6, 0x03C9, 0x03BE, 0x03C8, 0x03B6};
 
 const char* codecFor(int charset) {
   switch (charset) {
@@ -55,88 +50,166 @@ const char* codecFor(int charset) {
   }
 }
 
-QString genericFamily(const QString& face, int pitchAndFamily, QFont::StyleHint* hint) {
-  static const char* kSans[] = {"ms sans serif", "arial",        "helvetica",    "tahoma",
-                                "verdana",       "system",       "ms shell dlg", "segoe ui",
-                                "calibri",       "univers",      "swiss",        "geneva",
-                                "lucida sans",   "arial narrow", "small fonts"};
-  static const char* kSerif[] = {
-      "times new roman", "times",        "ms serif", "tms rmn", "georgia",           "cambria",
-      "roman",           "book antiqua", "garamond", "century", "bookman old style", "palatino"};
-  static const char* kMono[] = {"courier new", "courier",  "lucida console", "consolas",
-                                "fixedsys",    "terminal", "modern"};
-  QString lower = face.toLower();
-  for (const char* name : kSans)
-    if (lower == QLatin1String(name)) return *hint = QFont::SansSerif, QStringLiteral("Sans Serif");
-  for (const char* name : kSerif)
-    if (lower == QLatin1String(name)) return *hint = QFont::Serif, QStringLiteral("Serif");
-  for (const char* name : kMono)
-    if (lower == QLatin1String(name)) return *hint = QFont::Monospace, QStringLiteral("Monospace");
-  switch (pitchAndFamily & 0xF0) {
-    case 0x10:
-      *hint = QFont::Serif;
-      return face.isEmpty() ? QStringLiteral("Serif") : face;
-    case 0x30:
-      *hint = QFont::Monospace;
-      return face.isEmpty() ? QStringLiteral("Monospace") : face;
-    default:
-      *hint = QFont::SansSerif;
-      return face.isEmpty() ? QStringLiteral("Sans Serif") : face;
+// The faces that draw a symbol face's characters: its mathematics, arrows and dingbats.
+QStringList symbolFamilies(SymbolSet set) {
+  if (set == SymbolSet::Symbol)
+    return {QStringLiteral("Liberation Serif"), QStringLiteral("OpenSymbol"),
+            QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Math TeX Gyre")};
+  return {QStringLiteral("OpenSymbol"), QStringLiteral("DejaVu Sans"),
+          QStringLiteral("DejaVu Math TeX Gyre")};
+}
+
+// Em size over cell height (ascent plus descent) of a face: a positive font height is
+// the cell's. Measured once per face and thread.
+qreal emPerCell(const QFont& font) {
+  thread_local QHash<QString, qreal> cache;
+  QString key = font.families().join(QLatin1Char(',')) + QString::number(font.weight());
+  auto it = cache.constFind(key);
+  if (it != cache.constEnd()) return *it;
+  QFont probe(font);
+  probe.setPixelSize(1000);
+  QFontMetricsF m(probe);
+  qreal cell = m.ascent() + m.descent();
+  qreal ratio = cell > 100 ? 1000 / cell : 0.9;
+  cache.insert(key, ratio);
+  return ratio;
+}
+
+// The average character width a font's width field refers to: the old weighted average of
+// the small letters and the space, which the classic faces store and their metric twins
+// reproduce (newer faces' own averages run over every glyph, accents and symbols too). Per
+// pixel of the em, measured once per face and thread.
+qreal averageWidthPerEm(const QFont& font) {
+  static const int kWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                   56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+  thread_local QHash<QString, qreal> cache;
+  QString key = font.families().join(QLatin1Char(',')) + QString::number(font.weight()) +
+                QLatin1Char(font.italic() ? 'i' : 'r');
+  auto it = cache.constFind(key);
+  if (it != cache.constEnd()) return *it;
+  QFont probe(font);
+  probe.setPixelSize(1000);
+  QFontMetricsF metrics(probe);
+  qreal sum = 0;
+  for (int i = 0; i < 27; ++i)
+    sum += kWeights[i] * metrics.horizontalAdvance(i < 26 ? QChar('a' + i) : QChar(' '));
+  qreal perEm = sum / 1000 / 1000;
+  cache.insert(key, perEm);
+  return perEm;
+}
+
+// Whether any face of the system draws `c` (the faces a font falls back on included).
+bool systemDraws(const QFont& font, char32_t c) {
+  thread_local QHash<char32_t, bool> cache;
+  auto it = cache.constFind(c);
+  if (it != cache.constEnd()) return *it;
+  bool drawn = QFontMetricsF(font).inFontUcs4(c);
+  cache.insert(c, drawn);
+  return drawn;
+}
+
+// Glyphs placed by an advance array stay within their advances: a face widened past them
+// is widened only as far as they allow, and a glyph of a stand-in face wider than its
+// advance (a symbol, a face the system lacks) is drawn narrower. The named face's own
+// glyphs set tighter than their width, an advance of nothing, or one much narrower than
+// the glyph are the file's deliberate overlap and left alone.
+void fitToAdvances(QVector<MetafilePlayer::TextPiece>* pieces, const QVector<qreal>& given,
+                   const QFontMetricsF& metrics, bool standIn, qreal* stretch) {
+  QVector<qreal> natural;
+  natural.reserve(pieces->size());
+  qreal naturalWidth = 0, givenWidth = 0;
+  for (int i = 0; i < pieces->size(); ++i) {
+    natural.append(metrics.horizontalAdvance((*pieces)[i].text));
+    naturalWidth += natural.last();
+    givenWidth += given[i];
+  }
+  if (*stretch > 1 && naturalWidth * *stretch > givenWidth && naturalWidth > 0)
+    *stretch = qMax<qreal>(1, givenWidth / naturalWidth);
+  for (int i = 0; i < pieces->size() && standIn; ++i) {
+    qreal drawn = natural[i] * *stretch;
+    if (given[i] > 0 && drawn > given[i] + 0.5)
+      (*pieces)[i].fit = qMax<qreal>(0.5, given[i] / drawn);
   }
 }
 
 }  // namespace
 
-QFont MetafilePlayer::font(qreal* pixelHeight) const {
+QFont MetafilePlayer::font(qreal* pixelHeight, qreal* stretch, bool* standIn) const {
   const MfFont& mf = dc_.font;
+  SymbolSet set = symbolSetFor(mf.face, mf.charset);
+  MfFace face;
+  if (set == SymbolSet::None)
+    face = resolveFace(mf.face, mf.pitchAndFamily);
+  else
+    face.families = symbolFamilies(set);
+  *standIn = !face.sameMetrics;
+  QFont f;
+  f.setFamilies(face.families);
+  f.setStyleHint(face.hint);
+  f.setWeight(QFont::Weight(mf.weight <= 0 ? 400 : qBound(1, mf.weight, 1000)));
+  f.setItalic(mf.italic);
+  // Glyphs go where the file's layout puts them: no kerning, no advances rounded by hinting.
+  f.setKerning(false);
+  f.setHintingPreference(QFont::PreferNoHinting);
   qreal px;
   if (mf.height < 0)
     px = -mf.height * qAbs(sy_);  // character height: the em size
   else if (mf.height > 0)
-    px = mf.height * qAbs(sy_) * 0.86;  // cell height includes the internal leading
+    px = mf.height * qAbs(sy_) * emPerCell(f);  // cell height: ascent plus descent
   else
     px = 12 * pixelScale_;  // the default face: twelve pixels at natural size
   *pixelHeight = qMin<qreal>(px, 4 * qMax(size_.width(), size_.height()) + 16);
-  QFont::StyleHint hint = QFont::SansSerif;
-  QFont f(genericFamily(mf.face, mf.pitchAndFamily, &hint));
-  f.setStyleHint(hint);
   f.setPointSizeF(qMax<qreal>(0.1, *pixelHeight * 72.0 / p_->device()->logicalDpiY()));
-  f.setWeight(QFont::Weight(mf.weight <= 0 ? 400 : qBound(1, mf.weight, 1000)));
-  f.setItalic(mf.italic);
-  f.setUnderline(mf.underline);
-  f.setStrikeOut(mf.strikeOut);
-  if (mf.width > 0 && *pixelHeight > 1) {
-    qreal natural = QFontMetricsF(f, p_->device()).averageCharWidth();
-    if (natural > 0) f.setStretch(qBound(1, qRound(100 * mf.width * qAbs(sx_) / natural), 4000));
+  *stretch = face.stretch;
+  // A width is the average character width asked for: the face is condensed or widened.
+  if (mf.width != 0 && *pixelHeight > 1) {
+    qreal natural = averageWidthPerEm(f) * *pixelHeight;
+    if (natural > 0) *stretch = qBound<qreal>(0.02, qAbs(mf.width) * qAbs(sx_) / natural, 50);
   }
-  if (dc_.charExtra != 0) f.setLetterSpacing(QFont::AbsoluteSpacing, dc_.charExtra * qAbs(sx_));
   return f;
 }
 
-QString MetafilePlayer::decodeText(const ByteView& bytes) const {
-  QByteArray raw(reinterpret_cast<const char*>(bytes.data()),
-                 int(qMin<qsizetype>(bytes.size(), kMaxChars)));
-  bool symbol = dc_.font.charset == 2 ||
-                dc_.font.face.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0;
+QVector<MetafilePlayer::TextPiece> MetafilePlayer::decodeText(const ByteView& bytes) const {
+  int count = int(qMin<qsizetype>(bytes.size(), kMaxChars));
+  QVector<TextPiece> pieces;
+  pieces.reserve(count);
+  SymbolSet set = symbolSetFor(dc_.font.face, dc_.font.charset);
+  if (set != SymbolSet::None) {
+    QFont probe;
+    probe.setFamilies(symbolFamilies(set));
+    for (int i = 0; i < count; ++i) {
+      uchar c = bytes.u8(i);
+      if (c == 0) continue;
+      char32_t u = symbolToUnicode(set, c);
+      if (u == 0 || (u > 0x7F && !systemDraws(probe, u))) u = kMissingSymbol;
+      pieces.append({QString::fromUcs4(&u, 1), i, 1});
+    }
+    return pieces;
+  }
   if (const char* codec = codecFor(dc_.font.charset)) {
     QStringDecoder decoder(codec);
-    if (decoder.isValid()) return QString(decoder(raw)).remove(QChar(0));
+    if (decoder.isValid()) {
+      // Byte by byte, so that each character knows the bytes (and advances) it took.
+      int start = 0;
+      for (int i = 0; i < count; ++i) {
+        char ch = char(bytes.u8(i));
+        QString piece = decoder(QByteArrayView(&ch, 1));
+        if (piece.isEmpty()) continue;
+        piece.remove(QChar(0));
+        if (!piece.isEmpty()) pieces.append({piece, start, i - start + 1});
+        start = i + 1;
+      }
+      return pieces;
+    }
   }
-  QString text;
-  text.reserve(raw.size());
-  for (char ch : raw) {
-    uchar c = uchar(ch);
+  for (int i = 0; i < count; ++i) {
+    uchar c = bytes.u8(i);
     if (c == 0) continue;
-    if (symbol && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
-      text += QChar(kSymbolLetters[c <= 'Z' ? c - 'A' : 26 + c - 'a']);
-    else if (c >= 0x80 && c < 0xA0)
-      text += QChar(kCp1252High[c - 0x80]);
-    else
-      text += QChar(c);
+    QChar ch = c >= 0x80 && c < 0xA0 ? QChar(kCp1252High[c - 0x80]) : QChar(c);
+    pieces.append({QString(ch), i, 1});
   }
-  return text;
+  return pieces;
 }
-
 bool MetafilePlayer::dispatchText(const MetafileRecord& r) {
   const ByteView& p = r.params;
   if (r.function == mf::kTextOut) {
@@ -170,40 +243,50 @@ void MetafilePlayer::drawText(QPointF logical, const ByteView& bytes, const Byte
                          logicalRect->bottom());
     if (charge(box)) p_->fillRect(box, color(dc_.bkColor));
   }
-  QString text = decodeText(bytes);
-  if (text.isEmpty() || exhausted_) return;
-  textBudget_ -= text.size();
+  QVector<TextPiece> pieces = decodeText(bytes);
+  if (pieces.isEmpty() || exhausted_) return;
+  textBudget_ -= pieces.size();
   if (textBudget_ < 0) return;
-  qreal pixelHeight;
-  QFont f = font(&pixelHeight);
+  qreal pixelHeight, stretch;
+  bool standIn;
+  QFont f = font(&pixelHeight, &stretch, &standIn);
   if (pixelHeight < 0.5) return;
   QFontMetricsF metrics(f, p_->device());
   bool updateCp = dc_.textAlign & kUpdateCp;
   if (updateCp) logical = dc_.position;
   QPointF origin = map(logical.x(), logical.y());
 
-  // Per-character offsets from the spacing array (x, or x and y pairs), else the font's own.
+  // Each character's place on the baseline: from the advance array (x, or x and y pairs,
+  // one per byte) when the file gives one, else the face's advances and the extra spacing.
   bool pairs = options & kPdy;
   int step = pairs ? 4 : 2;
-  bool spaced = dx.has(0, qsizetype(text.size()) * step);
+  bool spaced = dx.has(0, qsizetype(qMin<qsizetype>(bytes.size(), kMaxChars)) * step);
+  qreal extra = dc_.charExtra * qAbs(sx_);
   QVector<QPointF> offsets;
+  offsets.reserve(pieces.size());
+  QVector<qreal> given;  // each character's advance from the array
   qreal width = 0, rise = 0;
-  if (spaced) {
-    for (int i = 0; i < text.size(); ++i) {
-      offsets.append(QPointF(width, rise));
-      width += dx.s16(i * step) * qAbs(sx_);
-      if (pairs) rise -= dx.s16(i * step + 2) * qAbs(sy_);
+  for (const TextPiece& piece : pieces) {
+    offsets.append(QPointF(width, rise));
+    if (!spaced) {
+      width += metrics.horizontalAdvance(piece.text) * stretch + extra;
+      continue;
     }
-  } else {
-    width = metrics.horizontalAdvance(text);
+    qreal advance = 0;
+    for (int b = piece.firstByte; b < piece.firstByte + piece.bytes; ++b) {
+      advance += dx.s16(b * step) * qAbs(sx_);
+      if (pairs) rise -= dx.s16(b * step + 2) * qAbs(sy_);
+    }
+    given.append(advance);
+    width += advance;
   }
+  if (spaced) fitToAdvances(&pieces, given, metrics, standIn, &stretch);
   int hAlign = dc_.textAlign & 0x0006, vAlign = dc_.textAlign & 0x0018;
   qreal x = hAlign == 0x0006 ? -width / 2 : hAlign == 0x0002 ? -width : 0;
   qreal y = vAlign == 0x0018 ? 0 : vAlign == 0x0008 ? -metrics.descent() : metrics.ascent();
   QRectF box(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent());
-  if (!charge(QRectF(origin - QPointF(box.width() + box.height(), box.width() + box.height()),
-                     QSizeF(2, 2) * (box.width() + box.height()))))
-    return;
+  qreal reach = qAbs(box.width()) + box.height() + qAbs(rise);
+  if (!charge(QRectF(origin - QPointF(reach, reach), QSizeF(2, 2) * reach))) return;
 
   p_->save();
   if ((options & kClipped) && logicalRect) {
@@ -212,16 +295,77 @@ void MetafilePlayer::drawText(QPointF logical, const ByteView& bytes, const Byte
     p_->setClipRect(clip, dc_.clipped ? Qt::IntersectClip : Qt::ReplaceClip);
   }
   p_->translate(origin);
+  // Escapement turns the baseline; the glyphs turn with it, as in the compatible mode.
   p_->rotate(-dc_.font.escapement / 10.0);
   if (dc_.bkOpaque && !(options & kOpaque)) p_->fillRect(box, color(dc_.bkColor));
   p_->setFont(f);
   p_->setPen(color(dc_.textColor));
-  if (spaced) {
-    for (int i = 0; i < text.size(); ++i)
-      p_->drawText(QPointF(x, y) + offsets[i], QString(text[i]));
-  } else {
-    p_->drawText(QPointF(x, y), text);
-  }
+  drawPieces(p_, pieces, offsets, QPointF(x, y), stretch);
+  // Lines across the whole run, gaps between spaced glyphs included.
+  qreal line = qMax<qreal>(1, metrics.lineWidth());
+  if (dc_.font.underline)
+    p_->fillRect(QRectF(x, y + metrics.underlinePos(), width, line), color(dc_.textColor));
+  if (dc_.font.strikeOut)
+    p_->fillRect(QRectF(x, y - metrics.strikeOutPos(), width, line), color(dc_.textColor));
   p_->restore();
+  if (runs_ && spaced && dc_.font.escapement == 0)
+    recordRun(pieces, offsets, f, origin, QPointF(x, y), width, stretch);
   if (updateCp && sx_ != 0) dc_.position = logical + QPointF(width / sx_, 0);
+}
+
+void MetafilePlayer::drawPieces(QPainter* painter, const QVector<TextPiece>& pieces,
+                                const QVector<QPointF>& offsets, QPointF at, qreal stretch) {
+  // A condensed or widened face is the face drawn narrower or wider.
+  const QTransform base = painter->transform();
+  for (int i = 0; i < pieces.size(); ++i) {
+    qreal scale = stretch * pieces[i].fit;
+    if (scale == 1) {
+      painter->drawText(at + offsets[i], pieces[i].text);
+      continue;
+    }
+    painter->translate(at + offsets[i]);
+    painter->scale(scale, 1);
+    painter->drawText(QPointF(0, 0), pieces[i].text);
+    painter->setTransform(base);
+  }
+}
+
+void MetafilePlayer::recordRun(const QVector<TextPiece>& pieces, const QVector<QPointF>& offsets,
+                               const QFont& font, QPointF origin, QPointF at, qreal width,
+                               qreal stretch) {
+  // The run drawn again alone, to find the pixels its glyphs ink.
+  qreal em = QFontMetricsF(font, p_->device()).height();
+  qreal low = 0, high = 0;
+  for (const QPointF& o : offsets) low = qMin(low, o.y()), high = qMax(high, o.y());
+  QRect area =
+      QRectF(QPointF(origin.x() + at.x() - 2 * em, origin.y() + at.y() + low - 2 * em),
+             QPointF(origin.x() + at.x() + width + 2 * em, origin.y() + at.y() + high + 2 * em))
+          .toAlignedRect();
+  if (area.isEmpty() || area.width() > 8192 || area.height() > 8192) return;
+  QImage scratch(area.size(), QImage::Format_ARGB32_Premultiplied);
+  scratch.fill(Qt::transparent);
+  QPainter painter(&scratch);
+  painter.setRenderHints(p_->renderHints());
+  painter.translate(origin - QPointF(area.topLeft()));
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  drawPieces(&painter, pieces, offsets, at, stretch);
+  painter.end();
+  QRect ink;
+  for (int y = 0; y < scratch.height(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+    for (int x = 0; x < scratch.width(); ++x)
+      if (qAlpha(row[x]) > 127) ink |= QRect(x, y, 1, 1);
+  }
+  MetafileTextRun run;
+  for (const TextPiece& piece : pieces) run.text += piece.text;
+  run.start = origin.x() + at.x();
+  run.lastStart = run.start + offsets.last().x();
+  run.end = run.start + width;
+  run.em = QFontInfo(font).pixelSize();
+  const TextPiece& last = pieces.last();
+  run.lastOwnAdvance =
+      QFontMetricsF(font, p_->device()).horizontalAdvance(last.text) * stretch * last.fit;
+  if (!ink.isNull()) run.ink = QRectF(ink.translated(area.topLeft()));
+  runs_->push_back(run);
 }
