@@ -317,6 +317,29 @@ class PhotoTest : public QObject {
     QCOMPARE(w.caption(), small);
   }
 
+  // The full screen's "<" and ">" stand on a black frame with the desktop's button look:
+  // each is drawn exactly as the same button standing on its own.
+  void fullScreenStepButtonsHaveTheStandardLook() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    clickOn(w.optFoto);
+    listAsFound(w, {makeRasterPhoto(dir.path(), "look-a.jpg", 30, 20),
+                    makeRasterPhoto(dir.path(), "look-b.jpg", 30, 20)});
+    clickLine(w, 1);
+    clickOn(w.cmdTelaGrande);
+    QVERIFY(w.frmImg2->isVisible());
+    for (QPushButton* shown : {w.cmdAntFoto2, w.cmdProFoto2}) {
+      QVERIFY(shown->isVisible());
+      QWidget plain;
+      QPushButton alone(shown->text(), &plain);
+      alone.setFont(shown->font());
+      alone.setGeometry(shown->geometry());
+      QCOMPARE(shown->grab().toImage(), alone.grab().toImage());
+    }
+  }
+
   // A scanned poster of 22,500 x 33,300 pixels (750 megapixels) is decoded at an eighth of
   // its size: it opens fitted in the panel and on the full screen, in little memory.
   void aHugePosterOpensFittedInLittleMemory() {

@@ -1,5 +1,6 @@
 // The window's stored design: one line per control, in stored order. A control listed
 // earlier lies in front of a later one in the same container.
+#include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QMap>
@@ -58,6 +59,9 @@ class Builder {
 
   static void style(QWidget* w, const Look& look) {
     QPalette pal = w->palette();
+    // A button without a colour of its own has the desktop's look, whatever its
+    // container's colours (a black frame would otherwise make it black on black).
+    if (!look.back.isValid() && qobject_cast<QAbstractButton*>(w)) pal = standardPalette(w);
     if (look.back.isValid()) {
       pal.setColor(QPalette::Window, look.back);
       pal.setColor(QPalette::Button, look.back);
@@ -75,6 +79,20 @@ class Builder {
     if (auto* l = qobject_cast<QLabel*>(w)) styleLabel(l, look);
     if (look.disabled) w->setEnabled(false);
     if (look.hidden) w->setVisible(false);
+  }
+
+  // The application's palette for this kind of widget, every colour its own.
+  static QPalette standardPalette(const QWidget* w) {
+    const QPalette standard = QApplication::palette(w);
+    QPalette pal;
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+      for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto g = QPalette::ColorGroup(group);
+        const auto r = QPalette::ColorRole(role);
+        if (r != QPalette::NoRole) pal.setBrush(g, r, standard.brush(g, r));
+      }
+    }
+    return pal;
   }
 
   static void styleLabel(QLabel* l, const Look& look) {
