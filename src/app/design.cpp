@@ -131,7 +131,7 @@ void FileFind::buildDesign() {
   cmdContFoto   = d.put(new QPushButton(Frame3),    "cmdContFoto",   "&Parar",            1890,   300,   795,  255, 36, Look().bg(grey));
   cmdAntFoto    = d.put(new QPushButton(Frame3),    "cmdAntFoto",    "An&terior",          210,   300,   795,  255, 34, Look().bg(grey));
   SlFoto        = d.put(new Slider(Frame3),         "SlFoto",        "",                  3650,   330,   810,  255, 49);
-  lblTempoFoto  = d.put(new QLabel(Frame3),         "lblTempoFoto",  "T= 1 Seg",          3570,   120,   885,  225, 40, Look().bg(grey).centre().font(kSerif, 8.25f, false, true));
+  lblTempoFoto  = d.put(new FittedLabel(Frame3),    "lblTempoFoto",  "T= 1 Seg",          3570,   120,   885,  225, 40, Look().bg(grey).centre().font(kSerif, 8.25f, false, true));
   Label3        = d.put(new QLabel(frmFoto),        "Label3",        "",                   405,  4590,  6465,  255, 46, Look().fg(darkBlue).boxed().centre());
   Image1        = d.put(new ImageBox(frmFoto),      "Image1",        "",                   390,   240,  6495, 4305, -1);
   frmFilme      = d.put(new QFrame(this),           "frmFilme",      "",                  -120,   240,  7215, 5535, 13, Look().hide().bg(grey));

@@ -64,7 +64,7 @@ class FileFind : public QWidget {
   QPushButton* cmdContFoto;
   QPushButton* cmdAntFoto;
   Slider* SlFoto;
-  QLabel* lblTempoFoto;
+  FittedLabel* lblTempoFoto;
   QLabel* Label3;
   ImageBox* Image1;
   QFrame* frmFilme;
