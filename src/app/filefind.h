@@ -21,6 +21,7 @@
 #include "platform/textbox.h"
 #include "platform/timer.h"
 #include "platform/volumes.h"
+#include "platform/windowloss.h"
 
 // What the window stands on that tests may replace; empty members take the real ones.
 struct FileFindServices {
@@ -185,4 +186,5 @@ class FileFind : public QWidget {
   std::unique_ptr<MessageSink> messages_;
   MediaPlayerFactory playerFactory_;
   QSize requestedOuter_;
+  std::unique_ptr<WindowLossWatch> lossWatch_;
 };
