@@ -16,6 +16,9 @@ configure_file(${_pkg}/${VISTARA_APP_ID}.metainfo.xml.in
                ${_pkg_out}/${VISTARA_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${_pkg_out}/${VISTARA_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The licence in the form Debian reads, where every package keeps it.
+configure_file(${_pkg}/copyright.in ${_pkg_out}/copyright @ONLY)
+install(FILES ${_pkg_out}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The theme's bitmaps come from the window icon's own drawing at build time.
 add_executable(vistara_render_icons ${_pkg}/render-icons.cpp ${PROJECT_SOURCE_DIR}/src/app/icon.cpp)

@@ -4,6 +4,7 @@
 #   packaging-check.sh menu     STAGE BUILD         what the application menu needs
 #   packaging-check.sh metainfo STAGE SOURCE        what software centres read
 #   packaging-check.sh deb      BUILD STAGE OUT     the package: dependencies and contents
+#   packaging-check.sh licence  STAGE SOURCE        the licence, said alike everywhere
 set -euo pipefail
 
 fail() {
@@ -103,6 +104,39 @@ metainfo() {
   [ "$(png_size "$source/docs/screenshot.png")" = "${w}x${h}" ] ||
     fail "screenshot declared ${w}x${h}, is $(png_size "$source/docs/screenshot.png")"
   echo "metainfo $id: valid, launches $launch"
+}
+
+# GPL-3.0-or-later: the full text in LICENSE, named in the README, the software-centre
+# metadata and the package's machine-readable copyright file.
+licence() {
+  local stage=$1 source=$2
+  local text=$source/LICENSE
+  [ -f "$text" ] || fail "no LICENSE"
+  [ "$(head -n 2 "$text" | tr -s ' ' | sed 's/^ //')" = "GNU GENERAL PUBLIC LICENSE
+Version 3, 29 June 2007" ] || fail "LICENSE is not the GPL version 3"
+  grep -q '^ *END OF TERMS AND CONDITIONS' "$text" || fail "LICENSE is not the full text"
+  if [ -f /usr/share/common-licenses/GPL-3 ]; then
+    cmp -s "$text" /usr/share/common-licenses/GPL-3 || fail "LICENSE differs from the GPL-3 text"
+  fi
+  grep -q 'GPL-3.0-or-later' "$source/README.md" || fail "README does not name the licence"
+  grep -q '(LICENSE)' "$source/README.md" || fail "README does not point at LICENSE"
+
+  local meta spdx
+  meta=$(only "metainfo file" "$stage"/usr/share/metainfo/*.metainfo.xml)
+  spdx=$(sed -n 's:.*<project_license>\(.*\)</project_license>.*:\1:p' "$meta")
+  [ "$spdx" = GPL-3.0-or-later ] || fail "project_license is '$spdx'"
+
+  local copyright=$stage/usr/share/doc/vistara/copyright
+  [ -f "$copyright" ] || fail "no $copyright"
+  [ "$(head -n 1 "$copyright")" = \
+    "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] ||
+    fail "copyright is not machine-readable"
+  [ "$(sed -n '/^Files: \*$/,/^$/s/^License: //p' "$copyright")" = GPL-3+ ] ||
+    fail "copyright does not license every file GPL-3+"
+  grep -q '^License: GPL-3+$' <(sed -n '/^$/,$p' "$copyright") || fail "no GPL-3+ paragraph"
+  grep -qF '/usr/share/common-licenses/GPL-3' "$copyright" || fail "copyright lacks the text's place"
+  grep -q 'either version 3 of the License, or' "$copyright" || fail "copyright lacks 'or later'"
+  echo "licence GPL-3.0-or-later: LICENSE, README, metainfo and copyright agree"
 }
 
 deb() {

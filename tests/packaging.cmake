@@ -13,3 +13,5 @@ set_tests_properties(packaging_menu packaging_metainfo PROPERTIES
   FIXTURES_REQUIRED staged_install TIMEOUT 120)
 # The package step re-checks the whole build before packing it.
 set_tests_properties(packaging_deb PROPERTIES FIXTURES_REQUIRED staged_install TIMEOUT 900)
+add_test(NAME packaging_licence COMMAND ${_check} licence ${_stage} ${PROJECT_SOURCE_DIR})
+set_tests_properties(packaging_licence PROPERTIES FIXTURES_REQUIRED staged_install TIMEOUT 120)

@@ -1,10 +1,13 @@
 // The window as it starts, lays itself out and ends.
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "controls/twips.h"
 #include "support/fakes.h"
+#include "support/pictures.h"
+#include "support/results.h"
 #include "support/scriptedplayer.h"
 
 namespace {
@@ -32,6 +35,27 @@ int runExitChild(const QString& mode, int argc, char** argv) {
   });
   app.exec();
   return 3;  // never reached when the exit is immediate
+}
+
+// The columns of a label's picture, inside its frame, that hold any of its text's ink.
+std::pair<int, int> inkColumns(QLabel* label) {
+  const QImage shot = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QColor back = label->palette().color(QPalette::Window);
+  const int frame = label->frameWidth();
+  int first = -1, last = -1;
+  for (int x = frame; x < shot.width() - frame; ++x) {
+    for (int y = frame; y < shot.height() - frame; ++y) {
+      const QColor c = shot.pixelColor(x, y);
+      if (qAbs(c.red() - back.red()) + qAbs(c.green() - back.green()) +
+              qAbs(c.blue() - back.blue()) >
+          90) {
+        if (first < 0) first = x;
+        last = x;
+        break;
+      }
+    }
+  }
+  return {first, last};
 }
 
 }  // namespace
@@ -201,6 +225,56 @@ class AppTest : public QObject {
     // Nothing else follows the size.
     QCOMPARE(tw::left(w.cmdSaida), 7800.0f);
     QCOMPARE(tw::left(w.frmFoto), 120.0f);
+  }
+
+  // Figures are drawn whole inside their labels, which keep their stored place, size and
+  // font: ink stays clear of both edges.
+  void figuresFitTheirLabels_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("statistics of a big search")
+        << "lblConta" << QStringLiteral("524687.45 MB em  205925 Arquivos");
+    QTest::newRow("statistics at start") << "lblConta" << QStringLiteral("0,00 MB em 0 Arquivos");
+    QTest::newRow("the quickest pace") << "lblTempoFoto" << QStringLiteral("T=  .01 Seg.");
+    QTest::newRow("the slowest pace") << "lblTempoFoto" << QStringLiteral("T=  2 Seg.");
+  }
+
+  void figuresFitTheirLabels() {
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.optFoto->click();
+    listAsFound(w, {makeRasterPhoto(dir.path(), "a.jpg", 30, 20),
+                    makeRasterPhoto(dir.path(), "b.jpg", 30, 20)});
+    QTRY_COMPARE(w.List1->model()->rowCount(), 4);
+    QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {},
+                      w.List1->visualRect(w.List1->model()->index(1, 0)).center());
+    QVERIFY(w.frmFoto->isVisible());
+
+    QLabel* shown = qobject_cast<QLabel*>(control(w, qPrintable(label)));
+    QVERIFY(shown);
+    const float width = tw::width(shown), height = tw::height(shown);
+    if (label == "lblTempoFoto") {  // the pace follows the slider, moved by its keys
+      w.SlFoto->setFocus();
+      QTest::keyClick(w.SlFoto, text.contains(".01") ? Qt::Key_Home : Qt::Key_End);
+    } else {
+      w.lblConta->setText(text);
+    }
+    QTRY_COMPARE(shown->QLabel::text(), text);  // on screen, not only in the program
+
+    const auto [first, last] = inkColumns(shown);
+    const int frame = shown->frameWidth();
+    QVERIFY2(
+        first > frame && last < shown->width() - frame - 1,
+        qPrintable(
+            QString("ink from column %1 to %2 of %3").arg(first).arg(last).arg(shown->width())));
+    QCOMPARE(tw::width(shown), width);
+    QCOMPARE(tw::height(shown), height);
+    QCOMPARE(shown->font().pointSizeF(), 8.25);
   }
 
   void exitEndsTheProcessAtOnce_data() {

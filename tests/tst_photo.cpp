@@ -4,6 +4,8 @@
 
 #include "controls/twips.h"
 #include "support/fakes.h"
+#include "support/hugepictures.h"
+#include "support/memory.h"
 #include "support/pictures.h"
 #include "support/results.h"
 
@@ -25,6 +27,19 @@ QString photoOfTwips(const QString& folder, const QString& name, int w, int h) {
 
 void clickOn(QAbstractButton* b) {
   QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// A person's click on a result line, once the list shows it.
+void clickLine(FileFind& w, int line) {
+  QTRY_COMPARE(w.List1->model()->rowCount(), w.List1->listCount());
+  const QModelIndex index = w.List1->model()->index(line, 0);
+  w.List1->scrollTo(index);
+  QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {}, w.List1->visualRect(index).center());
+}
+
+bool nearColour(QColor seen, QColor wanted) {
+  return qAbs(seen.red() - wanted.red()) <= 3 && qAbs(seen.green() - wanted.green()) <= 3 &&
+         qAbs(seen.blue() - wanted.blue()) <= 3;
 }
 
 }  // namespace
@@ -300,6 +315,115 @@ class PhotoTest : public QObject {
     clickOn(w.cmdAntFoto2);
     QCOMPARE(w.List1->listIndex(), 1);
     QCOMPARE(w.caption(), small);
+  }
+
+  // The full screen's "<" and ">" stand on a black frame with the desktop's button look:
+  // each is drawn exactly as the same button standing on its own.
+  void fullScreenStepButtonsHaveTheStandardLook() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    clickOn(w.optFoto);
+    listAsFound(w, {makeRasterPhoto(dir.path(), "look-a.jpg", 30, 20),
+                    makeRasterPhoto(dir.path(), "look-b.jpg", 30, 20)});
+    clickLine(w, 1);
+    clickOn(w.cmdTelaGrande);
+    QVERIFY(w.frmImg2->isVisible());
+    for (QPushButton* shown : {w.cmdAntFoto2, w.cmdProFoto2}) {
+      QVERIFY(shown->isVisible());
+      QWidget plain;
+      QPushButton alone(shown->text(), &plain);
+      alone.setFont(shown->font());
+      alone.setGeometry(shown->geometry());
+      QCOMPARE(shown->grab().toImage(), alone.grab().toImage());
+    }
+  }
+
+  // A scanned poster of 22,500 x 33,300 pixels (750 megapixels) is decoded at an eighth of
+  // its size: it opens fitted in the panel and on the full screen, in little memory.
+  void aHugePosterOpensFittedInLittleMemory() {
+    const QString folder = dir.filePath("poster");
+    QVERIFY(QDir().mkpath(folder));
+    const QString poster = folder + "/a-poster.jpg";
+    const QColor blue(40, 120, 200);
+    QVERIFY(writeOneColourJpeg(poster, 22500, 33300, blue));
+    makeRasterPhoto(folder, "b-small.jpg", 30, 20);
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    clickOn(w.optFoto);
+    searchFrom(w, folder);
+    QCOMPARE(w.List2->listCount(), 2);
+
+    const bool peakFromHere = resetPeakResident();
+    clickLine(w, 1);
+    QCOMPARE(w.Label3->text(), poster);
+    QCOMPARE(w.Image1->naturalSize(), QSizeF(337500, 499500));
+    Geometry g = geometryOf(w.Image1);  // the height decides: 499,500 / 4335
+    QCOMPARE(g.width, 2929.054f);
+    QCOMPARE(g.height, 4335.0f);
+    QCOMPARE(g.left, 2142.973f);
+    QCOMPARE(g.top, 225.0f);
+    QCOMPARE(w.Image1->picture().height(), 289);  // the panel's 4335 twips in pixels
+    QVERIFY(nearColour(w.Image1->picture().pixelColor(20, 20), blue));
+
+    clickOn(w.cmdTelaGrande);
+    QVERIFY(w.frmImg2->isVisible());
+    g = geometryOf(w.Image2);  // 9280 x 6450: the height decides again
+    QCOMPARE(g.width, 4358.1396f);
+    QCOMPARE(g.height, 6450.0f);
+    QCOMPARE(g.left, 2510.9302f);
+    QCOMPARE(g.top, 100.0f);
+    QCOMPARE(w.Image2->picture().height(), 430);
+    QVERIFY(nearColour(w.Image2->picture().pixelColor(20, 20), blue));
+    QVERIFY(t.messages->shown.isEmpty());
+
+    const double peak = peakResidentMb();
+    if (peak >= 0) {
+      QVERIFY2(peak < 300, qPrintable(QString("peak resident %1 MB (%2)")
+                                          .arg(peak)
+                                          .arg(peakFromHere ? "from the click" : "whole run")));
+    }
+  }
+
+  // A PNG decodes every pixel before it could be scaled: one of 20,000 x 20,000 would need
+  // 1.5 GB, so it is refused with the reason and the previous photo stays on view.
+  void aPictureTooLargeToDecodeKeepsThePreviousOne() {
+    const QString folder = dir.filePath("toolarge");
+    QVERIFY(QDir().mkpath(folder));
+    makeRasterPhoto(folder, "a.jpg", 954, 578);  // 14310 x 8670 twips
+    const QString huge = folder + "/b.png";
+    QVERIFY(writeOneColourPng(huge, 20000, 20000, Qt::green));
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    clickOn(w.optFoto);
+    w.Text1->setText("*.jpg;*.png");
+    searchFrom(w, folder);
+    QCOMPARE(w.List2->listCount(), 2);
+    clickLine(w, 1);
+    const Geometry before = geometryOf(w.Image1);
+    const qint64 pictureBefore = w.Image1->picture().cacheKey();
+
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("b\\.png: picture too large to open \\(20000 x 20000 "
+                                            "pixels\\): a PNG picture cannot be decoded at a "
+                                            "smaller scale and would need 1527 MB, more than "
+                                            "the 1024 MB a picture may use"));
+    clickLine(w, 3);
+    QCOMPARE(w.Label3->text(), huge);  // the panel names what was asked for
+    QCOMPARE(w.Image1->picture().cacheKey(), pictureBefore);
+    const Geometry after = geometryOf(w.Image1);
+    QCOMPARE(after.width, before.width);
+    QCOMPARE(after.height, before.height);
+    QCOMPARE(after.left, before.left);
+    QCOMPARE(after.top, before.top);
+    QVERIFY(w.Image1->isVisible());
+    QCOMPARE(w.List1->listIndex(), 3);
+    QVERIFY(t.messages->shown.isEmpty());
   }
 };
 

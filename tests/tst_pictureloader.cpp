@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "pictures/pictureloader.h"
+#include "support/hugepictures.h"
 
 namespace {
 
@@ -156,6 +157,8 @@ class TestPictureLoader : public QObject {
   void refused_data();
   void refused();
   void largePhotoLoads();
+  void decodesWithinTheMemoryBound_data();
+  void decodesWithinTheMemoryBound();
   void sampleOrientations_data();
   void sampleOrientations();
   void sampleCmykNotInverted();
@@ -326,6 +329,66 @@ void TestPictureLoader::largePhotoLoads() {
   QCOMPARE(pic.image.size(), QSize(289, 289));
   QCOMPARE(pic.naturalTwips, QSizeF(150000, 150000));
   QVERIFY(near(pic.image.pixel(100, 100), QColor(10, 120, 200), 12));
+}
+
+// What decodes scaled opens whatever its size; what would take more than the bound to
+// decode is refused with the reason, before any pixel is decoded.
+void TestPictureLoader::decodesWithinTheMemoryBound_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::addColumn<QSize>("stored");
+  QTest::addColumn<QSize>("box");
+  QTest::addColumn<QSize>("decoded");  // empty: refused
+  QTest::addColumn<QString>("reason");
+  const QSize poster(22500, 33300), panel(477, 289);
+  QTest::newRow("baseline poster, fitted")
+      << "jpeg" << poster << panel << QSize(196, 289) << QString();
+  QTest::newRow("baseline poster, full size")
+      << "jpeg" << poster << QSize() << QSize()
+      << "picture too large to open (22500 x 33300 pixels): it is decoded at full size and "
+         "would need 2859 MB, more than the 1024 MB a picture may use";
+  QTest::newRow("progressive poster, fitted")
+      << "progressive" << poster << panel << QSize()
+      << "picture too large to open (22500 x 33300 pixels): a progressive JPEG is decoded "
+         "whole and would need 2190 MB, more than the 1024 MB a picture may use";
+  QTest::newRow("progressive photo, fitted")
+      << "progressive" << QSize(3000, 2000) << panel << QSize(434, 289) << QString();
+  QTest::newRow("png of 400 megapixels, fitted")
+      << "png" << QSize(20000, 20000) << panel << QSize()
+      << "picture too large to open (20000 x 20000 pixels): a PNG picture cannot be decoded "
+         "at a smaller scale and would need 1527 MB, more than the 1024 MB a picture may use";
+}
+
+void TestPictureLoader::decodesWithinTheMemoryBound() {
+  QFETCH(QString, kind);
+  QFETCH(QSize, stored);
+  QFETCH(QSize, box);
+  QFETCH(QSize, decoded);
+  QFETCH(QString, reason);
+  const QColor colour(200, 60, 30);
+  const QString path = dir_.filePath(QString("%1-%2x%3.%4")
+                                         .arg(kind)
+                                         .arg(stored.width())
+                                         .arg(stored.height())
+                                         .arg(kind == "png" ? "png" : "jpg"));
+  QVERIFY(kind == "png" ? writeOneColourPng(path, stored.width(), stored.height(), colour)
+                        : writeOneColourJpeg(path, stored.width(), stored.height(), colour,
+                                             kind == "progressive"));
+  LoadedPicture pic;
+  QString error;
+  QElapsedTimer clock;
+  clock.start();
+  const bool loaded = loadPicture(path, box, &pic, &error);
+  if (decoded.isEmpty()) {
+    QVERIFY(!loaded);
+    QCOMPARE(error, reason);
+    QVERIFY(pic.image.isNull());
+    QVERIFY2(clock.elapsed() < 1000, "the refusal decoded something first");
+  } else {
+    QVERIFY2(loaded, qPrintable(error));
+    QCOMPARE(pic.image.size(), decoded);
+    QCOMPARE(pic.naturalTwips, QSizeF(stored) * 15);
+    QVERIFY(near(pic.image.pixel(decoded.width() / 2, decoded.height() / 2), colour, 3));
+  }
 }
 
 void TestPictureLoader::sampleOrientations_data() {

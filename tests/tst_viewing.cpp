@@ -1,4 +1,6 @@
 // Opening found files, showing them all, moving through them and going back to search.
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +25,45 @@ TestWindow activeWindowWithResult(const QStringList& found) {
   if (!QTest::qWaitForWindowActive(t.window.get())) qWarning("the window is not active");
   listAsFound(*t.window, found);
   return t;
+}
+
+// Files of the given kind in a folder of their own, named so they sort as given.
+QStringList filesOnDisk(const QString& folder, int n, const QString& kind) {
+  QDir().mkpath(folder);
+  QStringList paths;
+  for (int i = 0; i < n; ++i) {
+    const QString name =
+        QString("f%1.%2").arg(i, 2, 10, QChar('0')).arg(kind == "photo" ? "jpg" : "avi");
+    if (kind == "photo") {
+      paths << makeRasterPhoto(folder, name, 30 + i, 20);
+    } else {
+      QFile film(QDir(folder).filePath(name));
+      film.open(QIODevice::WriteOnly);
+      film.write("RIFF");
+      paths << film.fileName();
+    }
+  }
+  return paths;
+}
+
+// A shown window that has searched `folder` for `kind` as a person does, its list caught up.
+TestWindow windowAfterSearch(const QString& folder, const QString& kind) {
+  TestWindow t = makeTestWindow();
+  t.window->showCentred();
+  if (!QTest::qWaitForWindowActive(t.window.get())) qWarning("the window is not active");
+  QTest::mouseClick(kind == "photo" ? t.window->optFoto : t.window->optFilme, Qt::LeftButton);
+  searchFrom(*t.window, folder);
+  return t;
+}
+
+// True once the view shows every line and stands on the program's selection.
+bool listCaughtUp(const FileFind& w) {
+  return w.List1->model()->rowCount() == w.List1->listCount() &&
+         w.List1->currentIndex().row() == w.List1->listIndex();
+}
+
+QPoint lineCentre(const FileFind& w, int line) {
+  return w.List1->visualRect(w.List1->model()->index(line, 0)).center();
 }
 
 }  // namespace
@@ -383,6 +424,124 @@ class ViewingTest : public QObject {
     QCOMPARE(w.List2->listIndex(), 99999);
     QCOMPARE(t.player->opened.size(), 100000);
     QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  // The newest line is selected after a search; a person's click on it (or Enter or Space
+  // in the list) opens its file at once, and again on the next click.
+  void theSelectedLineOpensWhenPicked_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QString>("how");
+    QTest::newRow("photo, last of three, click") << "photo" << 3 << "click";
+    QTest::newRow("photo, the only one, click") << "photo" << 1 << "click";
+    QTest::newRow("film, last of three, click") << "film" << 3 << "click";
+    QTest::newRow("film, the only one, click") << "film" << 1 << "click";
+    QTest::newRow("photo, Enter") << "photo" << 3 << "enter";
+    QTest::newRow("film, Space") << "film" << 3 << "space";
+  }
+
+  void theSelectedLineOpensWhenPicked() {
+    QFETCH(QString, kind);
+    QFETCH(int, files);
+    QFETCH(QString, how);
+    const QString folder = dir.filePath(QString("picked-%1").arg(QTest::currentDataTag()));
+    const QStringList paths = filesOnDisk(folder, files, kind);
+    TestWindow t = windowAfterSearch(folder, kind);
+    FileFind& w = *t.window;
+    const int last = 2 * files - 1;
+    QCOMPARE(w.List1->listIndex(), last);
+    QTRY_VERIFY(listCaughtUp(w));
+    const int openedBefore = t.player->opened.size();
+    // The program's own assignment of the same line opens nothing.
+    w.List1->setListIndex(last);
+    QCOMPARE(w.Label3->text(), QString());
+    QCOMPARE(t.player->opened.size(), openedBefore);
+
+    auto pick = [&] {
+      if (how == "click") {
+        QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {}, lineCentre(w, last));
+      } else {
+        w.List1->setFocus();
+        QTest::keyClick(w.List1, how == "enter" ? Qt::Key_Return : Qt::Key_Space);
+      }
+    };
+    pick();
+    QCOMPARE(w.List1->listIndex(), last);
+    if (kind == "photo") {
+      QCOMPARE(w.Label3->text(), paths.last());
+      QVERIFY(w.frmFoto->isVisibleTo(&w));
+      QCOMPARE(tw::width(w.Image1), float((30 + files - 1) * 15));
+    } else {
+      QCOMPARE(t.player->opened.mid(openedBefore), QStringList({paths.last()}));
+      QCOMPARE(w.Label2->text(), paths.last());
+    }
+    QCOMPARE(tw::top(w.List1), 4230.0f);  // moved to its viewing place
+
+    QTRY_VERIFY(listCaughtUp(w));
+    w.Label3->clear();
+    pick();
+    if (kind == "photo") {
+      QCOMPARE(w.Label3->text(), paths.last());
+    } else {
+      QCOMPARE(t.player->opened.mid(openedBefore), QStringList({paths.last(), paths.last()}));
+    }
+    QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  // After a search of 16 photos the last line is selected and shown; a person scrolls the
+  // list to the top and clicks a line there: that line opens, in search and viewing mode.
+  void theLineClickedAfterScrollingOpens_data() {
+    QTest::addColumn<bool>("viewing");
+    QTest::addColumn<QString>("scroll");
+    QTest::newRow("search mode, wheel") << false << "wheel";
+    QTest::newRow("search mode, scroll bar") << false << "bar";
+    QTest::newRow("viewing mode, wheel") << true << "wheel";
+    QTest::newRow("viewing mode, scroll bar") << true << "bar";
+  }
+
+  void theLineClickedAfterScrollingOpens() {
+    QFETCH(bool, viewing);
+    QFETCH(QString, scroll);
+    const QString folder = dir.filePath("sixteen");
+    if (!QDir(folder).exists()) filesOnDisk(folder, 16, "photo");
+    TestWindow t = windowAfterSearch(folder, "photo");
+    FileFind& w = *t.window;
+    QCOMPARE(w.List1->listIndex(), 31);
+    QTRY_VERIFY(listCaughtUp(w));
+    if (viewing) {
+      QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {}, lineCentre(w, 29));
+      QCOMPARE(w.Label3->text(), QDir(folder).filePath("f14.jpg"));
+      QTRY_VERIFY(listCaughtUp(w));
+    }
+    QScrollBar* bar = w.List1->verticalScrollBar();
+    QVERIFY(bar->value() > 0);
+    for (int step = 0; step < 100 && bar->value() > 0; ++step) {
+      if (scroll == "wheel") {
+        const QPoint at = w.List1->viewport()->rect().center();
+        QWheelEvent wheel(at, w.List1->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.List1->viewport(), &wheel);
+      } else {  // a click in the groove above the thumb pages up
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = bar->orientation();
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = option.sliderValue = bar->value();
+        option.pageStep = bar->pageStep();
+        option.singleStep = bar->singleStep();
+        const QRect above = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                         QStyle::SC_ScrollBarSubPage, bar);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, above.center());
+      }
+    }
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(w.List1->visualRect(w.List1->model()->index(3, 0)).top() >= 0);
+
+    QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {}, lineCentre(w, 3));
+    QCOMPARE(w.List1->listIndex(), 3);
+    QCOMPARE(w.Label3->text(), QDir(folder).filePath("f01.jpg"));
+    QCOMPARE(tw::width(w.Image1), 465.0f);  // f01 is 31 pixels wide
   }
 };
 

@@ -1,5 +1,6 @@
 // The window's stored design: one line per control, in stored order. A control listed
 // earlier lies in front of a later one in the same container.
+#include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QMap>
@@ -58,6 +59,9 @@ class Builder {
 
   static void style(QWidget* w, const Look& look) {
     QPalette pal = w->palette();
+    // A button without a colour of its own has the desktop's look, whatever its
+    // container's colours (a black frame would otherwise make it black on black).
+    if (!look.back.isValid() && qobject_cast<QAbstractButton*>(w)) pal = standardPalette(w);
     if (look.back.isValid()) {
       pal.setColor(QPalette::Window, look.back);
       pal.setColor(QPalette::Button, look.back);
@@ -75,6 +79,20 @@ class Builder {
     if (auto* l = qobject_cast<QLabel*>(w)) styleLabel(l, look);
     if (look.disabled) w->setEnabled(false);
     if (look.hidden) w->setVisible(false);
+  }
+
+  // The application's palette for this kind of widget, every colour its own.
+  static QPalette standardPalette(const QWidget* w) {
+    const QPalette standard = QApplication::palette(w);
+    QPalette pal;
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+      for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto g = QPalette::ColorGroup(group);
+        const auto r = QPalette::ColorRole(role);
+        if (r != QPalette::NoRole) pal.setBrush(g, r, standard.brush(g, r));
+      }
+    }
+    return pal;
   }
 
   static void styleLabel(QLabel* l, const Look& look) {
@@ -113,7 +131,7 @@ void FileFind::buildDesign() {
   cmdContFoto   = d.put(new QPushButton(Frame3),    "cmdContFoto",   "&Parar",            1890,   300,   795,  255, 36, Look().bg(grey));
   cmdAntFoto    = d.put(new QPushButton(Frame3),    "cmdAntFoto",    "An&terior",          210,   300,   795,  255, 34, Look().bg(grey));
   SlFoto        = d.put(new Slider(Frame3),         "SlFoto",        "",                  3650,   330,   810,  255, 49);
-  lblTempoFoto  = d.put(new QLabel(Frame3),         "lblTempoFoto",  "T= 1 Seg",          3570,   120,   885,  225, 40, Look().bg(grey).centre().font(kSerif, 8.25f, false, true));
+  lblTempoFoto  = d.put(new FittedLabel(Frame3),    "lblTempoFoto",  "T= 1 Seg",          3570,   120,   885,  225, 40, Look().bg(grey).centre().font(kSerif, 8.25f, false, true));
   Label3        = d.put(new QLabel(frmFoto),        "Label3",        "",                   405,  4590,  6465,  255, 46, Look().fg(darkBlue).boxed().centre());
   Image1        = d.put(new ImageBox(frmFoto),      "Image1",        "",                   390,   240,  6495, 4305, -1);
   frmFilme      = d.put(new QFrame(this),           "frmFilme",      "",                  -120,   240,  7215, 5535, 13, Look().hide().bg(grey));

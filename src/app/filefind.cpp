@@ -32,6 +32,9 @@ FileFind::FileFind(FileFindServices services)
 
   buildDesign();
   wireEvents();
+  // A window the window system destroys without a close request ends the program as
+  // closing it does.
+  lossWatch_ = std::make_unique<WindowLossWatch>(this, [] { exitNow(0); });
   Form_Load();
 }
 

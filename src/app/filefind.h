@@ -21,6 +21,7 @@
 #include "controls/textbox.h"
 #include "controls/timer.h"
 #include "files/volumes.h"
+#include "controls/windowloss.h"
 
 // What the window stands on that tests may replace; empty members take the real ones.
 struct FileFindServices {
@@ -64,7 +65,7 @@ class FileFind : public QWidget {
   QPushButton* cmdContFoto;
   QPushButton* cmdAntFoto;
   Slider* SlFoto;
-  QLabel* lblTempoFoto;
+  FittedLabel* lblTempoFoto;
   QLabel* Label3;
   ImageBox* Image1;
   QFrame* frmFilme;
@@ -185,4 +186,5 @@ class FileFind : public QWidget {
   std::unique_ptr<MessageSink> messages_;
   MediaPlayerFactory playerFactory_;
   QSize requestedOuter_;
+  std::unique_ptr<WindowLossWatch> lossWatch_;
 };

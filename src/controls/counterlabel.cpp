@@ -1,6 +1,6 @@
 #include "controls/counterlabel.h"
 
-CounterLabel::CounterLabel(QWidget* parent) : QLabel(parent) {
+CounterLabel::CounterLabel(QWidget* parent) : FittedLabel(parent) {
   catchUp_.setSingleShot(true);
   catchUp_.setInterval(33);
   connect(&catchUp_, &QTimer::timeout, this, &CounterLabel::catchUp);

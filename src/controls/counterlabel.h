@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QLabel>
 #include <QTimer>
 #include <optional>
+
+#include "controls/fittedlabel.h"
 
 // A label whose caption may change thousands of times a second (a running count): the
 // text is its own at once, the screen catches up at most about 30 times a second, so a
 // long search does not spend its time laying out and painting figures nobody can read.
-class CounterLabel : public QLabel {
+// The figures are drawn whole, however many digits they grow to.
+class CounterLabel : public FittedLabel {
   Q_OBJECT
  public:
   explicit CounterLabel(QWidget* parent = nullptr);

@@ -1,9 +1,15 @@
 #include "controls/imagebox.h"
 
+#include <QLoggingCategory>
 #include <QPainter>
 
 #include "pictures/pictureloader.h"
 #include "controls/twips.h"
+
+namespace {
+// A picture that cannot be shown is said here: the window shows no message for it.
+Q_LOGGING_CATEGORY(lcPictures, "vistara.pictures")
+}  // namespace
 
 ImageBox::ImageBox(QWidget* parent) : QWidget(parent) {}
 
@@ -15,7 +21,11 @@ bool ImageBox::loadPicture(const QString& path, QSizeF drawLimitTwips) {
                       qCeil(drawLimitTwips.height() / tw::kPerPixel * dpr));
   }
   LoadedPicture loaded;
-  if (!::loadPicture(path, maxPixels, &loaded)) return false;
+  QString error;
+  if (!::loadPicture(path, maxPixels, &loaded, &error)) {
+    qCWarning(lcPictures, "%s: %s", qPrintable(path), qPrintable(error));
+    return false;
+  }
   setPicture(loaded.image, loaded.naturalTwips);
   return true;
 }

@@ -61,7 +61,7 @@ ListBox::ListBox(QWidget* parent)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   syncTimer_->setSingleShot(true);
   syncTimer_->setInterval(kSyncMs);
-  connect(syncTimer_, &QTimer::timeout, this, &ListBox::syncView);
+  connect(syncTimer_, &QTimer::timeout, this, [this] { syncView(true); });
   connect(
       selectionModel(), &QItemSelectionModel::currentChanged, this,
       [this](const QModelIndex& current, const QModelIndex&) { onViewCurrentChanged(current); });
@@ -104,8 +104,13 @@ bool ListBox::setListIndex(int index) {
   if (index == index_) return true;
   index_ = index;
   scheduleSync();
-  if (index >= 0) emit click();
+  if (index >= 0) raiseClick();
   return true;
+}
+
+void ListBox::raiseClick() {
+  ++clicks_;
+  emit click();
 }
 
 void ListBox::setSelected(int index, bool on) {
@@ -122,7 +127,7 @@ void ListBox::scheduleSync() {
 
 // The view lays out all its rows whenever rows arrive, so with millions of lines the
 // catching up is spaced out to keep its share of the time small.
-void ListBox::syncView() {
+void ListBox::syncView(bool showSelection) {
   QElapsedTimer clock;
   clock.start();
   syncing_ = true;
@@ -133,7 +138,7 @@ void ListBox::syncView() {
   } else if (index_ < model_->shown) {
     const QModelIndex idx = model_->index(index_);
     selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect);
-    scrollTo(idx);
+    if (showSelection) scrollTo(idx);
   }
   syncing_ = false;
   syncTimer_->setInterval(int(std::clamp<qint64>(clock.elapsed() * 20, kSyncMs, 1000)));
@@ -144,9 +149,25 @@ void ListBox::onViewCurrentChanged(const QModelIndex& current) {
   setListIndex(current.row());
 }
 
+namespace {
+
+// Enter and Space pick the selected line, as a click on it does.
+bool picksTheLine(const QKeyEvent* event) {
+  const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+  return mods == Qt::NoModifier && (event->key() == Qt::Key_Return ||
+                                    event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space);
+}
+
+}  // namespace
+
 void ListBox::keyPressEvent(QKeyEvent* event) {
   emit keyDown(vbKeyCode(event->key()), vbShiftState(event->modifiers()));
-  syncView();  // the view moves from the selection the program last set
+  syncView(true);  // the view moves from the selection the program last set
+  if (picksTheLine(event)) {
+    event->accept();
+    if (index_ >= 0) raiseClick();
+    return;
+  }
   QListView::keyPressEvent(event);
 }
 
@@ -160,8 +181,14 @@ void ListBox::focusInEvent(QFocusEvent* event) {
   syncing_ = wasSyncing;
 }
 
+// A press picks the line under the mouse where the person scrolled the list to: the view
+// catches up with the program's selection without moving back to it. A press on the line
+// already selected picks it again, which a change of selection alone would not tell.
 void ListBox::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;  // only the left button picks a line
-  syncView();
+  syncView(false);
+  const QModelIndex pressed = indexAt(event->position().toPoint());
+  const int clicksBefore = clicks_;
   QListView::mousePressEvent(event);
+  if (pressed.isValid() && pressed.row() == index_ && clicks_ == clicksBefore) raiseClick();
 }

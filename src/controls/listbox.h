@@ -26,7 +26,9 @@ class ListBox : public QListView {
 
   int listIndex() const { return index_; }
   // -1 clears the selection and raises nothing; an index the list cannot hold is
-  // refused (returns false) and nothing changes. A change to a line raises `click`.
+  // refused (returns false) and nothing changes. A change to a line raises `click`; the
+  // same index again raises nothing. A person's click, Enter or Space on the selected
+  // line raises `click` too.
   bool setListIndex(int index);
   QString text() const;  // the selected line, empty without selection
 
@@ -45,11 +47,14 @@ class ListBox : public QListView {
 
  private:
   void scheduleSync();
-  void syncView();
+  // Catches the view up with the lines and the selection, scrolling to it if asked.
+  void syncView(bool showSelection);
+  void raiseClick();
   void onViewCurrentChanged(const QModelIndex& current);
 
   ListBoxModel* model_;
   QTimer* syncTimer_;
   int index_ = -1;
+  int clicks_ = 0;  // `click` raised so far, to tell whether an event raised one
   bool syncing_ = false;
 };

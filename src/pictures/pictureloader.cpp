@@ -6,14 +6,16 @@
 
 #include <cmath>
 
+#include "pictures/decodecost.h"
 #include "pictures/metafile/metafile.h"
 
 namespace {
 
 // Large photos (100 megapixels and more) must load, a header claiming billions of pixels
-// must not take the memory down with it.
+// must not take the memory down with it. The bound is on what is decoded at once (four
+// bytes a pixel): a JPEG decodes scaled, so a poster of any size fits it when shown fitted.
 constexpr int kAllocationLimitMb = 1024;
-constexpr qint64 kMaxRasterPixels = 256LL * 1000 * 1000;
+constexpr qint64 kMaxDecodedBytes = qint64(kAllocationLimitMb) * 1024 * 1024;
 constexpr qint64 kMaxMetafileBytes = 64LL * 1024 * 1024;
 // A metafile drawn at natural size is capped here: it is vector art, drawn again at need.
 constexpr int kMaxMetafileSide = 4096;
@@ -76,22 +78,52 @@ bool loadIcon(QImageReader* reader, QSize maxPixels, LoadedPicture* out, QString
   return true;
 }
 
+qint64 megabytes(qint64 bytes) {
+  return (bytes + (1 << 20) - 1) >> 20;
+}
+
+// Refuses, with the reason, a picture whose decoding would not fit the memory bound.
+bool fitsMemory(QIODevice* device, const QByteArray& format, QSize stored, QSize scaled,
+                QString* error) {
+  const DecodeCost cost = decodeCost(device, format, stored, scaled);
+  if (cost.bytes <= kMaxDecodedBytes) return true;
+  QString why;
+  switch (cost.way) {
+    case DecodeCost::Way::AllCoefficients:
+      why = QStringLiteral("a progressive JPEG is decoded whole");
+      break;
+    case DecodeCost::Way::CannotScale:
+      why = QStringLiteral("a %1 picture cannot be decoded at a smaller scale")
+                .arg(QString::fromLatin1(format.toUpper()));
+      break;
+    default:
+      why = QStringLiteral("it is decoded at full size");
+  }
+  return fail(error, QStringLiteral("picture too large to open (%1 x %2 pixels): %3 and would "
+                                    "need %4 MB, more than the %5 MB a picture may use")
+                         .arg(stored.width())
+                         .arg(stored.height())
+                         .arg(why)
+                         .arg(megabytes(cost.bytes))
+                         .arg(kAllocationLimitMb));
+}
+
 bool loadRaster(QImageReader* reader, QSize maxPixels, LoadedPicture* out, QString* error) {
   QByteArray format = reader->format();
   if (format == "ico" || format == "cur") return loadIcon(reader, maxPixels, out, error);
   reader->setAutoTransform(true);
   QSize stored = reader->size();
-  if (stored.isValid() && qint64(stored.width()) * stored.height() > kMaxRasterPixels)
-    return fail(error, QStringLiteral("picture too large (%1 x %2 pixels)")
-                           .arg(stored.width())
-                           .arg(stored.height()));
   // The stored size is before the orientation the file asks for; a quarter turn swaps it.
   bool turned = reader->transformation() & QImageIOHandler::TransformationRotate90;
   QSize upright = turned ? stored.transposed() : stored;
+  QSize scaled;
   if (stored.isValid() && wantsSmaller(maxPixels)) {
     QSize fit = fitInto(upright, maxPixels);
-    if (fit != upright) reader->setScaledSize(turned ? fit.transposed() : fit);
+    if (fit != upright) scaled = turned ? fit.transposed() : fit;
   }
+  if (stored.isValid() && !fitsMemory(reader->device(), format, stored, scaled, error))
+    return false;
+  if (scaled.isValid()) reader->setScaledSize(scaled);
   QImage image = reader->read();
   if (image.isNull()) return fail(error, reader->errorString());
   out->naturalTwips = QSizeF(stored.isValid() ? upright : image.size()) * kTwipsPerPixel;
