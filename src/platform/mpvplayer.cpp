@@ -29,7 +29,7 @@ constexpr int kLoadDeadlineMs = 15000;
 constexpr double kSoundSlack = 0.3;
 
 // Observed properties (reply_userdata of their change events).
-enum Property : uint64_t { kDuration = 1, kTimePos, kWidth, kHeight, kEof, kAudioOut };
+enum Property : uint64_t { kDuration = 1, kTimePos, kWidth, kHeight, kTurn, kEof, kAudioOut };
 // Replies to our asynchronous requests, tagged with the file's generation.
 enum Reply : int { kLoad = 1, kSeek, kGetVideo, kGetDuration, kGetPosition };
 
@@ -45,6 +45,10 @@ const char* const kOptions[][2] = {
     {"keep-open", "yes"},
     {"vo", "libmpv"},
     {"hwdec", "no"},
+    // The software renderer cannot turn a picture: it crops the unturned picture to
+    // the turned size and aborts the program. mpv keeps every picture as decoded,
+    // and the view turns it (see kTurn).
+    {"video-rotate", "no"},
     // Pulse also reaches PipeWire servers; probing PipeWire itself only adds noise.
     {"ao", "pulse,alsa"},
     {"audio-fallback-to-null", "yes"},
@@ -142,6 +146,9 @@ bool MpvPlayer::startEngine() {
   mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
   mpv_observe_property(mpv_, kWidth, "dwidth", MPV_FORMAT_INT64);
   mpv_observe_property(mpv_, kHeight, "dheight", MPV_FORMAT_INT64);
+  // The turn the file asks for (EXIF orientation, a film's display matrix), which
+  // "video-rotate" keeps from the picture itself.
+  mpv_observe_property(mpv_, kTurn, "video-dec-params/rotate", MPV_FORMAT_INT64);
   mpv_observe_property(mpv_, kEof, "eof-reached", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, kAudioOut, "current-ao", MPV_FORMAT_STRING);
   addMidiProtocol(mpv_);
@@ -315,6 +322,14 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
         placeView();
       }
       break;
+    case kTurn:
+      // Kept between files like the size: mpv reports only changes.
+      if (have) {
+        const int64_t degrees = *static_cast<int64_t*>(prop->data);
+        turn_ = degrees % 90 == 0 ? int(degrees % 360) : 0;  // others are shown unturned
+        placeView();
+      }
+      break;
     case kEof:
       if (have && loaded_) handleEof(*static_cast<int*>(prop->data));
       break;
@@ -434,7 +449,7 @@ void MpvPlayer::renderFrame() {
   if (!render_) return;
   // mpv waits for each frame to be taken: render even while nothing shows it.
   if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) return;
-  if (view_) view_->render(render_);
+  if (view_) view_->render(render_, turn_);
   if (phase_ != Phase::Closed) gotFrame_ = true;
 }
 
@@ -506,7 +521,9 @@ void MpvPlayer::setTop(float twips) {
 QSizeF MpvPlayer::naturalTwips() const {
   if (phase_ == Phase::Closed) return {kIdleWidth, kIdleHeight};
   if (!hasVideo_ || videoWidth_ <= 0 || videoHeight_ <= 0) return {kSoundWidth, kSoundHeight};
-  return QSizeF(videoWidth_, videoHeight_) * kTwipsPerPixel;
+  const QSizeF pixels =
+      turn_ % 180 ? QSizeF(videoHeight_, videoWidth_) : QSizeF(videoWidth_, videoHeight_);
+  return pixels * kTwipsPerPixel;
 }
 
 QSizeF MpvPlayer::size() const {
@@ -542,7 +559,7 @@ void MpvPlayer::placeView() {
                     qRound(twips.height() / kTwipsPerPixel));
   if (place == view_->geometry()) return;
   view_->setGeometry(place);
-  if (gotFrame_ && render_) view_->render(render_);  // the last picture at its new size
+  if (gotFrame_ && render_) view_->render(render_, turn_);  // the last picture at its new size
 }
 
 std::unique_ptr<MediaPlayer> makeMpvPlayer(QWidget* area) {

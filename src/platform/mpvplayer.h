@@ -109,7 +109,8 @@ class MpvPlayer : public MediaPlayer {
   bool seeking_ = false;   // until the landed position is known
   double duration_ = 0;
   PlaybackClock clock_;
-  int videoWidth_ = 0, videoHeight_ = 0;
+  int videoWidth_ = 0, videoHeight_ = 0;  // as decoded, before the turn
+  int turn_ = 0;                          // clockwise degrees: 0, 90, 180 or 270
 };
 
 // The window's default player factory.
