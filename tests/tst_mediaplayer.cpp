@@ -213,6 +213,12 @@ class TestMediaPlayer : public QObject {
     QTest::newRow("film fit") << "film-mpeg1.mpg" << 3 << QSizeF(5740, 4305);
     QTest::newRow("film quarter screen")
         << "film-mpeg1.mpg" << 4 << QSizeF(2400 * quarter, 1800 * quarter);
+    // 1024 x 576, larger than the area: shrunk to its width less the margin, 6795 twips.
+    QTest::newRow("large film natural")
+        << "film-large-mpeg4.avi" << 0 << QSizeF(6795, 6795 * 576 / 1024.0);
+    QTest::newRow("large film half")
+        << "film-large-mpeg4.avi" << 1 << QSizeF(6795, 6795 * 576 / 1024.0);
+    QTest::newRow("large film double") << "film-large-mpeg4.avi" << 2 << QSizeF(30720, 17280);
     QTest::newRow("sound natural") << "sound-pcm16.wav" << 0 << QSizeF(4860, 600);
     QTest::newRow("sound half") << "sound-pcm16.wav" << 1 << QSizeF(2430, 300);
   }

@@ -526,11 +526,15 @@ QSizeF MpvPlayer::naturalTwips() const {
   return pixels * kTwipsPerPixel;
 }
 
+// The natural and half sizes never exceed the area: a film larger than it is shown
+// whole, shrunk. Double and a quarter of the screen enlarge as asked.
 QSizeF MpvPlayer::size() const {
   const QSizeF natural = naturalTwips();
   switch (displaySize_) {
+    case 0:
+      return withinArea(natural);
     case 1:
-      return natural / 2;
+      return withinArea(natural / 2);
     case 2:
       return natural * 2;
     case 3: {
@@ -549,6 +553,13 @@ QSizeF MpvPlayer::size() const {
     default:
       return natural;
   }
+}
+
+QSizeF MpvPlayer::withinArea(const QSizeF& twips) const {
+  if (!area_) return twips;
+  const QSizeF box = QSizeF(area_->size()) * kTwipsPerPixel - QSizeF(kAreaMarginTwips, 0);
+  if (twips.width() <= box.width() && twips.height() <= box.height()) return twips;
+  return twips.scaled(box, Qt::KeepAspectRatio);
 }
 
 void MpvPlayer::placeView() {

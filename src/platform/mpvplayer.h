@@ -26,6 +26,9 @@ class MpvPlayer : public MediaPlayer {
   static constexpr float kSoundWidth = 4860, kSoundHeight = 600;
   // Size reported while no file is open.
   static constexpr float kIdleWidth = 4860, kIdleHeight = 3660;
+  // Width of the area kept free beside a picture shrunk to fit: the window centres the
+  // player 120 twips right of the area's middle.
+  static constexpr float kAreaMarginTwips = 240;
 
   explicit MpvPlayer(QWidget* area);
   ~MpvPlayer() override;
@@ -75,6 +78,7 @@ class MpvPlayer : public MediaPlayer {
   void updateClock();
   QSizeF naturalTwips() const;
   QSizeF size() const;
+  QSizeF withinArea(const QSizeF& twips) const;
   void placeView();
   uint64_t tag(int kind) const;
 
