@@ -262,6 +262,61 @@ class TestMediaPlayer : public QObject {
     QVERIFY2(colours.size() > 10, qPrintable(QString::number(colours.size())));
   }
 
+  // The mean difference per channel (0..255) of two pictures of the same size.
+  static double difference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    if (x.size() != y.size() || x.isNull()) return 255;
+    double sum = 0;
+    for (int j = 0; j < x.height(); j += 2) {
+      for (int i = 0; i < x.width(); i += 2) {
+        const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
+        sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+               std::abs(qBlue(p) - qBlue(q));
+      }
+    }
+    return sum / (3.0 * ((x.width() + 1) / 2) * ((x.height() + 1) / 2));
+  }
+
+  void enlargedPastTheArea_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QPoint>("at");  // the player's place, in pixels of the area
+    QTest::newRow("large film double, centred")
+        << "film-large-mpeg4.avi" << 2 << QPoint(-790, -433);
+    QTest::newRow("large film quarter screen, off the left")
+        << "film-large-mpeg4.avi" << 4 << QPoint(-200, 10);
+    QTest::newRow("small film double, off the bottom right")
+        << "film-mpeg4-mp3.avi" << 2 << QPoint(300, 150);
+  }
+
+  // Only what the area shows of a picture larger than it is rendered, and it is the
+  // same as that part of the whole picture drawn in an area large enough for it.
+  void enlargedPastTheArea() {
+    QFETCH(QString, name);
+    QFETCH(int, size);
+    QFETCH(QPoint, at);
+    MpvPlayer player(area_);
+    QVERIFY(open(player, name));
+    player.pause();
+    player.setDisplaySize(size);
+    player.setLeft(at.x() * 15);
+    player.setTop(at.y() * 15);
+    auto* view = area_->findChild<MpvView*>();
+    const QRect seen = view->geometry() & area_->rect();
+    QVERIFY(!seen.isEmpty() && seen != view->geometry());
+    QTRY_COMPARE(view->renderedSize(), seen.size());
+    const QImage shownPart = area_->grab(seen).toImage();
+
+    // The same frame, paused, drawn whole in an area large enough and cut to that part.
+    area_->resize(view->size());
+    player.setLeft(0);
+    player.setTop(0);
+    const auto cut = [&] { return view->grab(QRect(seen.topLeft() - at, seen.size())).toImage(); };
+    QTRY_VERIFY_WITH_TIMEOUT(difference(shownPart, cut()) < 12, 3000);
+    QTRY_COMPARE(view->renderedSize(), view->size());
+  }
+
   void afterTheEnd_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("film") << "film-mjpeg-pcm.avi";

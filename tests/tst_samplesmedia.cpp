@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QWidget>
 #include <cstdio>
+#include <functional>
 
 #include "platform/midisong.h"
 #include "platform/mpvplayer.h"
@@ -35,9 +36,10 @@ QString samplesDir() {
   return samplesRoot() + "/media";
 }
 
-// The child for a still picture: opens it, waits for the first frame drawn, saves
-// what the player shows to `shot` and prints the size it reports.
-int showOne(const QString& path, const QString& shot) {
+// The child for a still picture: opens it at double size in an area smaller than it, saves
+// what the area shows to `shots`/part.png, then enlarges the area to show the whole
+// picture and saves it to `shots`/whole.png. Prints the size the player reports.
+int showOne(const QString& path, const QString& shots) {
   QWidget area;
   area.resize(469, 287);
   area.show();
@@ -45,14 +47,24 @@ int showOne(const QString& path, const QString& shot) {
   QSignalSpy opened(&player, &MediaPlayer::openComplete);
   player.setFileName(path);
   if (!opened.wait(10000)) return 2;
+  player.setDisplaySize(2);
   auto* view = area.findChild<MpvView*>();
-  QElapsedTimer clock;
-  clock.start();
-  while (!view->hasPicture()) {
-    if (clock.elapsed() > 5000) return 3;
-    QTest::qWait(20);
-  }
-  if (!view->grab().save(shot, "PNG")) return 4;
+  const auto waitFor = [](const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+      if (clock.elapsed() > 5000) return false;
+      QTest::qWait(20);
+    }
+    return true;
+  };
+  const QRect seen = view->geometry() & area.rect();
+  if (!waitFor([&] { return view->hasPicture() && view->renderedSize() == seen.size(); })) return 3;
+  if (!area.grab(seen).save(shots + "/part.png", "PNG")) return 4;
+  area.resize(area.size().expandedTo(view->size()));
+  player.setLeft(0);  // the player notices the larger area when it is placed
+  if (!waitFor([&] { return view->renderedSize() == view->size(); })) return 5;
+  if (!view->grab().save(shots + "/whole.png", "PNG")) return 6;
   std::printf("%f %f\n", player.width(), player.height());
   return 0;
 }
@@ -168,7 +180,7 @@ class TestSamplesMedia : public QObject {
   }
 
   // A photo whose EXIF data says it is stored turned is shown turned back, at the
-  // turned size, and the program goes on.
+  // turned size, whole or in part, and the program goes on.
   void turnedPhotos() {
     QFETCH(QString, name);
     QFETCH(int, turn);
@@ -178,9 +190,8 @@ class TestSamplesMedia : public QObject {
     const QImage stored = reader.read();
     const QImage upright = stored.transformed(QTransform().rotate(turn));
     QTemporaryDir dir;
-    const QString shot = dir.filePath("shot.png");
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {kShowFlag, path, shot});
+    child.start(QCoreApplication::applicationFilePath(), {kShowFlag, path, dir.path()});
     QVERIFY(child.waitForStarted());
     if (!child.waitForFinished(30000)) {
       child.kill();
@@ -191,10 +202,14 @@ class TestSamplesMedia : public QObject {
     QCOMPARE(child.exitCode(), 0);
     const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
     QCOMPARE(f.size(), 2);
-    QCOMPARE(QSizeF(f[0].toDouble(), f[1].toDouble()), QSizeF(upright.size()) * 15);
+    QCOMPARE(QSizeF(f[0].toDouble(), f[1].toDouble()), QSizeF(upright.size()) * 2 * 15);
 
-    const QImage shown(shot);
-    QCOMPARE(shown.size(), upright.size());
+    const QImage shown(dir.filePath("whole.png"));
+    QCOMPARE(shown.size(), upright.size() * 2);
+    const QImage part(dir.filePath("part.png"));  // the area's top left corner
+    const double inPart = difference(part, shown.copy(QRect(QPoint(0, 0), part.size())));
+    qInfo("the part the area shows differs by %.1f from that part of the whole", inPart);
+    QVERIFY(inPart < 4);
     const double right = difference(shown, upright);
     const double wrong = difference(shown, upright.transformed(QTransform().rotate(180)));
     qInfo("differs by %.1f from the photo turned back, %.1f from it turned the other way", right,

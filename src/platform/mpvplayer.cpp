@@ -32,6 +32,9 @@ constexpr double kSoundSlack = 0.3;
 enum Property : uint64_t { kDuration = 1, kTimePos, kWidth, kHeight, kTurn, kEof, kAudioOut };
 // Replies to our asynchronous requests, tagged with the file's generation.
 enum Reply : int { kLoad = 1, kSeek, kGetVideo, kGetDuration, kGetPosition };
+// The reply to the last setting of the part to render: the number of that setting,
+// marked by the top bit (apart from the file's replies, whatever its generation).
+constexpr uint64_t kPartMark = uint64_t(1) << 63;
 
 // Options decided once for every file. Films must play in real time on a machine
 // without a sound card, and no user configuration may change what we play.
@@ -269,6 +272,7 @@ void MpvPlayer::handle(const mpv_event& event) {
       handleProperty(event);
       break;
     case MPV_EVENT_GET_PROPERTY_REPLY:
+    case MPV_EVENT_SET_PROPERTY_REPLY:
     case MPV_EVENT_COMMAND_REPLY:
       handleReply(event);
       break;
@@ -386,6 +390,12 @@ void MpvPlayer::reachedEnd() {
 }
 
 void MpvPlayer::handleReply(const mpv_event& event) {
+  if (event.reply_userdata & kPartMark) {
+    partApplied_ = event.reply_userdata & ~kPartMark;
+    // mpv now renders the new part: the current picture is drawn again with it.
+    if (partApplied_ == partSent_ && gotFrame_ && render_ && view_) view_->render(render_, turn_);
+    return;
+  }
   const int kind = int(event.reply_userdata & 0xFF);
   if ((event.reply_userdata >> 8) != generation_) return;
   if (kind == kLoad) {
@@ -449,7 +459,12 @@ void MpvPlayer::renderFrame() {
   if (!render_) return;
   // mpv waits for each frame to be taken: render even while nothing shows it.
   if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) return;
-  if (view_) view_->render(render_, turn_);
+  // Until mpv has taken a new part to render, its frames would show the old one.
+  if (partApplied_ != partSent_) {
+    MpvView::skip(render_);
+  } else if (view_) {
+    view_->render(render_, turn_);
+  }
   if (phase_ != Phase::Closed) gotFrame_ = true;
 }
 
@@ -568,9 +583,33 @@ void MpvPlayer::placeView() {
   const QRect place(qRound(left_ / kTwipsPerPixel), qRound(top_ / kTwipsPerPixel),
                     qRound(twips.width() / kTwipsPerPixel),
                     qRound(twips.height() / kTwipsPerPixel));
-  if (place == view_->geometry()) return;
-  view_->setGeometry(place);
-  if (gotFrame_ && render_) view_->render(render_, turn_);  // the last picture at its new size
+  const bool moved = place != view_->geometry();
+  if (moved) view_->setGeometry(place);
+  // The last picture at its new place: now, or once mpv has taken the new part.
+  if (!showPart() && moved && gotFrame_ && render_ && partApplied_ == partSent_)
+    view_->render(render_, turn_);
+}
+
+// A picture larger than what the area shows is rendered only where it is seen:
+// mpv draws it unscaled and zoomed to the view's size, panned so that the seen part
+// fills the render target. One that is seen whole is fitted to the target as usual.
+bool MpvPlayer::showPart() {
+  if (!mpv_ || !view_ || videoWidth_ <= 0 || videoHeight_ <= 0) return false;
+  const MpvView::Shown shown = view_->shown(turn_);
+  if (shown == shown_) return false;
+  shown_ = shown;
+  const bool whole = shown.part.size() == shown.whole;
+  const QSizeF all(shown.whole);
+  const QPointF middle = QRectF(shown.part).center() - QPointF(all.width(), all.height()) / 2;
+  double zoom = whole ? 0 : std::log2(all.width() / videoWidth_);
+  double panX = whole ? 0 : -middle.x() / all.width();
+  double panY = whole ? 0 : -middle.y() / all.height();
+  const char* unscaled = whole ? "no" : "yes";
+  mpv_set_property_async(mpv_, 0, "video-unscaled", MPV_FORMAT_STRING, &unscaled);
+  mpv_set_property_async(mpv_, 0, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
+  mpv_set_property_async(mpv_, 0, "video-pan-x", MPV_FORMAT_DOUBLE, &panX);
+  mpv_set_property_async(mpv_, kPartMark | ++partSent_, "video-pan-y", MPV_FORMAT_DOUBLE, &panY);
+  return true;
 }
 
 std::unique_ptr<MediaPlayer> makeMpvPlayer(QWidget* area) {

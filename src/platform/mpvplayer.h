@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "platform/mediaplayer.h"
+#include "platform/mpvview.h"
 #include "platform/playbackclock.h"
 
-class MpvView;
 struct mpv_event;
 typedef struct mpv_handle mpv_handle;
 typedef struct mpv_render_context mpv_render_context;
@@ -80,6 +80,7 @@ class MpvPlayer : public MediaPlayer {
   QSizeF size() const;
   QSizeF withinArea(const QSizeF& twips) const;
   void placeView();
+  bool showPart();
   uint64_t tag(int kind) const;
 
   QPointer<QWidget> area_;
@@ -113,8 +114,10 @@ class MpvPlayer : public MediaPlayer {
   bool seeking_ = false;   // until the landed position is known
   double duration_ = 0;
   PlaybackClock clock_;
-  int videoWidth_ = 0, videoHeight_ = 0;  // as decoded, before the turn
-  int turn_ = 0;                          // clockwise degrees: 0, 90, 180 or 270
+  int videoWidth_ = 0, videoHeight_ = 0;     // as decoded, before the turn
+  int turn_ = 0;                             // clockwise degrees: 0, 90, 180 or 270
+  MpvView::Shown shown_;                     // the part mpv was last told to render
+  uint64_t partSent_ = 0, partApplied_ = 0;  // settings of that part sent, and taken
 };
 
 // The window's default player factory.

@@ -14,13 +14,33 @@ MpvView::MpvView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+namespace {
+
+// Maps points of the picture as decoded to points of the picture turned by `turn`.
+QTransform turning(int turn, QSize decoded) {
+  return QImage::trueMatrix(QTransform().rotate(turn), decoded.width(), decoded.height());
+}
+
+}  // namespace
+
+MpvView::Shown MpvView::shown(int turn) const {
+  const qreal ratio = devicePixelRatioF();
+  const QRect onParent =
+      parentWidget() ? QRect(mapFromParent(QPoint(0, 0)), parentWidget()->size()) : rect();
+  const QRect seen = rect() & onParent;
+  const QSize turned(qMax(1, qRound(width() * ratio)), qMax(1, qRound(height() * ratio)));
+  const QSize decoded = turn % 180 ? turned.transposed() : turned;
+  QRect part(QPoint(qRound(seen.x() * ratio), qRound(seen.y() * ratio)),
+             QSize(qRound(seen.width() * ratio), qRound(seen.height() * ratio)));
+  part = turning(turn, decoded).inverted().mapRect(part) & QRect(QPoint(0, 0), decoded);
+  if (part.isEmpty()) part = QRect(0, 0, 1, 1);
+  return {decoded, part};
+}
+
 void MpvView::render(mpv_render_context* context, int turn) {
   const qreal ratio = devicePixelRatioF();
-  const int shownW = qMax(1, qRound(width() * ratio));
-  const int shownH = qMax(1, qRound(height() * ratio));
-  const bool across = turn % 180 != 0;
-  const int w = across ? shownH : shownW;
-  const int h = across ? shownW : shownH;
+  const Shown now = shown(turn);
+  const int w = now.part.width(), h = now.part.height();
   if (target_.width() != w || target_.height() != h) {
     // mpv's converters run fastest with 64-byte aligned rows.
     const size_t stride = (size_t(w) * 4 + 63) & ~size_t(63);
@@ -40,7 +60,16 @@ void MpvView::render(mpv_render_context* context, int turn) {
   if (mpv_render_context_render(context, params) < 0) return;
   frame_ = turn ? target_.transformed(QTransform().rotate(turn)) : target_;
   frame_.setDevicePixelRatio(ratio);
+  const QRectF part = turning(turn, now.whole).mapRect(QRectF(now.part));
+  place_ = QRectF(part.topLeft() / ratio, part.size() / ratio).toRect();
   update();
+}
+
+void MpvView::skip(mpv_render_context* context) {
+  int skip = 1;
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                               {MPV_RENDER_PARAM_INVALID, nullptr}};
+  mpv_render_context_render(context, params);
 }
 
 void MpvView::setCaption(const QString& text) {
@@ -58,7 +87,7 @@ void MpvView::clear() {
 void MpvView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (!frame_.isNull()) {
-    painter.drawImage(rect(), frame_);
+    painter.drawImage(place_, frame_);
     return;
   }
   painter.fillRect(rect(), Qt::black);
