@@ -1,11 +1,15 @@
+#include <sys/stat.h>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+
 #include <cmath>
 
 #include "platform/midisong.h"
@@ -315,6 +319,31 @@ class TestMediaPlayer : public QObject {
     const auto cut = [&] { return view->grab(QRect(seen.topLeft() - at, seen.size())).toImage(); };
     QTRY_VERIFY_WITH_TIMEOUT(difference(shownPart, cut()) < 12, 3000);
     QTRY_COMPARE(view->renderedSize(), view->size());
+  }
+
+  // A film from a slow source: its length and sound come at once, its picture 4 s
+  // later (the headers and the first seconds of sound are written to a pipe, the rest
+  // after a pause). Open-complete waits for the picture and reports its size.
+  void pictureLaterThanTheSound() {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("late.mkv");
+    QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QProcess writer;  // opens the pipe itself: opening it here would wait for mpv
+    writer.start("sh", {"-c", "{ head -c 8000 \"$0\"; sleep 4; tail -c +8001 \"$0\"; } > \"$1\"",
+                        media("film-late-picture.mkv"), pipe});
+    MpvPlayer player(area_);
+    QSignalSpy opened(&player, &MediaPlayer::openComplete);
+    QElapsedTimer clock;
+    clock.start();
+    player.setFileName(pipe);
+    QVERIFY(opened.wait(15000));
+    qInfo("opened after %lld ms", clock.elapsed());
+    QCOMPARE(player.width(), 160 * 15.f);
+    QCOMPARE(player.height(), 120 * 15.f);
+    auto* view = area_->findChild<MpvView*>();
+    QTRY_VERIFY(view->hasPicture());
+    QCOMPARE(view->size(), QSize(160, 120));
+    QTRY_VERIFY_WITH_TIMEOUT(writer.state() == QProcess::NotRunning, 10000);
   }
 
   void afterTheEnd_data() {

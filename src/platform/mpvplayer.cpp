@@ -21,10 +21,12 @@
 namespace {
 
 constexpr double kTwipsPerPixel = 15.0;
-// A film whose picture size has not come by then is shown with the sound size.
-constexpr int kPictureDeadlineMs = 3000;
-// A file that mpv has not even loaded by then is given up.
+// A file that mpv has not even loaded by then is given up; one loaded but not yet
+// playing by then is shown as it is known (a film without its picture like sound).
 constexpr int kLoadDeadlineMs = 15000;
+// mpv starts a film once its first picture is ready, so the size comes before the
+// playing starts. A film playing without one for this long has no picture to show.
+constexpr int kPictureGraceMs = 1000;
 // How far the engine's position of a sound may stray from our clock and still be taken.
 constexpr double kSoundSlack = 0.3;
 
@@ -87,6 +89,9 @@ int64_t entryIdOf(const mpv_node& result) {
 }
 
 bool isMidiFile(const QString& path) {
+  // Only a regular file is read here: a pipe or a device could block the window, and
+  // reading would take the bytes mpv needs.
+  if (!QFileInfo(path).isFile()) return false;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
   const QByteArray head = file.read(12);
@@ -265,6 +270,7 @@ void MpvPlayer::handle(const mpv_event& event) {
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
       if (!loaded_) break;
+      if (!started_ && phase_ == Phase::Opening) openDeadline_.start(kPictureGraceMs);
       started_ = true;
       if (seeking_) mpv_get_property_async(mpv_, tag(kGetPosition), "time-pos", MPV_FORMAT_DOUBLE);
       break;
@@ -289,7 +295,7 @@ void MpvPlayer::fileLoaded() {
   // Asked now, the answers describe this file whatever notifications are late.
   mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
   mpv_get_property_async(mpv_, tag(kGetVideo), "current-tracks/video/id", MPV_FORMAT_INT64);
-  openDeadline_.start(kPictureDeadlineMs);
+  openDeadline_.start(kLoadDeadlineMs);
 }
 
 void MpvPlayer::handleEndFile(const mpv_event& event) {
@@ -414,7 +420,7 @@ void MpvPlayer::handleReply(const mpv_event& event) {
     durationKnown_ = true;
     if (have) duration_ = *static_cast<double*>(prop->data);
     clock_.setLimit(duration_);
-  } else if (kind == kGetVideo) {
+  } else if (kind == kGetVideo && phase_ == Phase::Opening) {  // the decision at opening holds
     videoKnown_ = true;
     hasVideo_ = have;
     if (!hasVideo_ && view_) view_->setCaption(QFileInfo(fileName_).fileName());
@@ -429,7 +435,10 @@ void MpvPlayer::finishOpening(bool force) {
   const bool pictureKnown = videoKnown_ && (!hasVideo_ || (videoWidth_ > 0 && videoHeight_ > 0));
   // Raw streams refine their length once playing starts: wait for that too.
   if (!force && !(durationKnown_ && pictureKnown && started_)) return;
-  if (!pictureKnown) hasVideo_ = false;  // no picture in time: shown like sound
+  if (!pictureKnown) {  // no picture in time: shown like sound, for good
+    hasVideo_ = false;
+    if (view_) view_->setCaption(QFileInfo(fileName_).fileName());
+  }
   phase_ = Phase::Open;
   openDeadline_.stop();
   placeView();
@@ -459,8 +468,9 @@ void MpvPlayer::renderFrame() {
   if (!render_) return;
   // mpv waits for each frame to be taken: render even while nothing shows it.
   if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) return;
-  // Until mpv has taken a new part to render, its frames would show the old one.
-  if (partApplied_ != partSent_) {
+  // Until mpv has taken a new part to render, its frames would show the old one; a
+  // film shown like sound keeps its caption.
+  if (partApplied_ != partSent_ || (phase_ == Phase::Open && !hasVideo_)) {
     MpvView::skip(render_);
   } else if (view_) {
     view_->render(render_, turn_);

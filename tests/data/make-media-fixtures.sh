@@ -28,6 +28,10 @@ ff -f lavfi -i "testsrc2=size=1024x576:rate=5:duration=2" "${common[@]}" -c:v mp
   film-large-mpeg4.avi
 ff -f lavfi -i "testsrc2=size=160x120:rate=5:duration=12" "${common[@]}" -c:v mpeg4 -q:v 31 \
   film-long-mpeg4.avi
+# Sound from the start, the picture only from 4 s (MP3 keeps the sound before it small).
+ff -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=6" -itsoffset 4 \
+  -f lavfi -i "testsrc2=size=160x120:rate=5:duration=2" -map 1:v -map 0:a "${common[@]}" \
+  -c:v mpeg4 -q:v 31 -c:a libmp3lame -b:a 32k film-late-picture.mkv
 encoders=$(ffmpeg -hide_banner -encoders 2>/dev/null)
 if grep -q ' libx264 ' <<<"$encoders"; then
   ff -f lavfi -i "$video:duration=3" -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=3" \
