@@ -1,11 +1,15 @@
+#include <sys/stat.h>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+
 #include <cmath>
 
 #include "media/midi/midisong.h"
@@ -213,6 +217,12 @@ class TestMediaPlayer : public QObject {
     QTest::newRow("film fit") << "film-mpeg1.mpg" << 3 << QSizeF(5740, 4305);
     QTest::newRow("film quarter screen")
         << "film-mpeg1.mpg" << 4 << QSizeF(2400 * quarter, 1800 * quarter);
+    // 1024 x 576, larger than the area: shrunk to its width less the margin, 6795 twips.
+    QTest::newRow("large film natural")
+        << "film-large-mpeg4.avi" << 0 << QSizeF(6795, 6795 * 576 / 1024.0);
+    QTest::newRow("large film half")
+        << "film-large-mpeg4.avi" << 1 << QSizeF(6795, 6795 * 576 / 1024.0);
+    QTest::newRow("large film double") << "film-large-mpeg4.avi" << 2 << QSizeF(30720, 17280);
     QTest::newRow("sound natural") << "sound-pcm16.wav" << 0 << QSizeF(4860, 600);
     QTest::newRow("sound half") << "sound-pcm16.wav" << 1 << QSizeF(2430, 300);
   }
@@ -254,6 +264,86 @@ class TestMediaPlayer : public QObject {
       }
     }
     QVERIFY2(colours.size() > 10, qPrintable(QString::number(colours.size())));
+  }
+
+  // The mean difference per channel (0..255) of two pictures of the same size.
+  static double difference(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    if (x.size() != y.size() || x.isNull()) return 255;
+    double sum = 0;
+    for (int j = 0; j < x.height(); j += 2) {
+      for (int i = 0; i < x.width(); i += 2) {
+        const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
+        sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+               std::abs(qBlue(p) - qBlue(q));
+      }
+    }
+    return sum / (3.0 * ((x.width() + 1) / 2) * ((x.height() + 1) / 2));
+  }
+
+  void enlargedPastTheArea_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QPoint>("at");  // the player's place, in pixels of the area
+    QTest::newRow("large film double, centred")
+        << "film-large-mpeg4.avi" << 2 << QPoint(-790, -433);
+    QTest::newRow("large film quarter screen, off the left")
+        << "film-large-mpeg4.avi" << 4 << QPoint(-200, 10);
+    QTest::newRow("small film double, off the bottom right")
+        << "film-mpeg4-mp3.avi" << 2 << QPoint(300, 150);
+  }
+
+  // Only what the area shows of a picture larger than it is rendered, and it is the
+  // same as that part of the whole picture drawn in an area large enough for it.
+  void enlargedPastTheArea() {
+    QFETCH(QString, name);
+    QFETCH(int, size);
+    QFETCH(QPoint, at);
+    MpvPlayer player(area_);
+    QVERIFY(open(player, name));
+    player.pause();
+    player.setDisplaySize(size);
+    player.setLeft(at.x() * 15);
+    player.setTop(at.y() * 15);
+    auto* view = area_->findChild<MpvView*>();
+    const QRect seen = view->geometry() & area_->rect();
+    QVERIFY(!seen.isEmpty() && seen != view->geometry());
+    QTRY_COMPARE(view->renderedSize(), seen.size());
+    const QImage shownPart = area_->grab(seen).toImage();
+
+    // The same frame, paused, drawn whole in an area large enough and cut to that part.
+    area_->resize(view->size());
+    player.setLeft(0);
+    player.setTop(0);
+    const auto cut = [&] { return view->grab(QRect(seen.topLeft() - at, seen.size())).toImage(); };
+    QTRY_VERIFY_WITH_TIMEOUT(difference(shownPart, cut()) < 12, 3000);
+    QTRY_COMPARE(view->renderedSize(), view->size());
+  }
+
+  // A film from a slow source: its length and sound come at once, its picture 4 s
+  // later (the headers and the first seconds of sound are written to a pipe, the rest
+  // after a pause). Open-complete waits for the picture and reports its size.
+  void pictureLaterThanTheSound() {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("late.mkv");
+    QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QProcess writer;  // opens the pipe itself: opening it here would wait for mpv
+    writer.start("sh", {"-c", "{ head -c 8000 \"$0\"; sleep 4; tail -c +8001 \"$0\"; } > \"$1\"",
+                        media("film-late-picture.mkv"), pipe});
+    MpvPlayer player(area_);
+    QSignalSpy opened(&player, &MediaPlayer::openComplete);
+    QElapsedTimer clock;
+    clock.start();
+    player.setFileName(pipe);
+    QVERIFY(opened.wait(15000));
+    qInfo("opened after %lld ms", clock.elapsed());
+    QCOMPARE(player.width(), 160 * 15.f);
+    QCOMPARE(player.height(), 120 * 15.f);
+    auto* view = area_->findChild<MpvView*>();
+    QTRY_VERIFY(view->hasPicture());
+    QCOMPARE(view->size(), QSize(160, 120));
+    QTRY_VERIFY_WITH_TIMEOUT(writer.state() == QProcess::NotRunning, 10000);
   }
 
   void afterTheEnd_data() {

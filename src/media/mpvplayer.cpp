@@ -21,17 +21,22 @@
 namespace {
 
 constexpr double kTwipsPerPixel = 15.0;
-// A film whose picture size has not come by then is shown with the sound size.
-constexpr int kPictureDeadlineMs = 3000;
-// A file that mpv has not even loaded by then is given up.
+// A file that mpv has not even loaded by then is given up; one loaded but not yet
+// playing by then is shown as it is known (a film without its picture like sound).
 constexpr int kLoadDeadlineMs = 15000;
+// mpv starts a film once its first picture is ready, so the size comes before the
+// playing starts. A film playing without one for this long has no picture to show.
+constexpr int kPictureGraceMs = 1000;
 // How far the engine's position of a sound may stray from our clock and still be taken.
 constexpr double kSoundSlack = 0.3;
 
 // Observed properties (reply_userdata of their change events).
-enum Property : uint64_t { kDuration = 1, kTimePos, kWidth, kHeight, kEof, kAudioOut };
+enum Property : uint64_t { kDuration = 1, kTimePos, kWidth, kHeight, kTurn, kEof, kAudioOut };
 // Replies to our asynchronous requests, tagged with the file's generation.
 enum Reply : int { kLoad = 1, kSeek, kGetVideo, kGetDuration, kGetPosition };
+// The reply to the last setting of the part to render: the number of that setting,
+// marked by the top bit (apart from the file's replies, whatever its generation).
+constexpr uint64_t kPartMark = uint64_t(1) << 63;
 
 // Options decided once for every file. Films must play in real time on a machine
 // without a sound card, and no user configuration may change what we play.
@@ -45,6 +50,10 @@ const char* const kOptions[][2] = {
     {"keep-open", "yes"},
     {"vo", "libmpv"},
     {"hwdec", "no"},
+    // The software renderer cannot turn a picture: it crops the unturned picture to
+    // the turned size and aborts the program. mpv keeps every picture as decoded,
+    // and the view turns it (see kTurn).
+    {"video-rotate", "no"},
     // Pulse also reaches PipeWire servers; probing PipeWire itself only adds noise.
     {"ao", "pulse,alsa"},
     {"audio-fallback-to-null", "yes"},
@@ -80,6 +89,9 @@ int64_t entryIdOf(const mpv_node& result) {
 }
 
 bool isMidiFile(const QString& path) {
+  // Only a regular file is read here: a pipe or a device could block the window, and
+  // reading would take the bytes mpv needs.
+  if (!QFileInfo(path).isFile()) return false;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
   const QByteArray head = file.read(12);
@@ -142,6 +154,9 @@ bool MpvPlayer::startEngine() {
   mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
   mpv_observe_property(mpv_, kWidth, "dwidth", MPV_FORMAT_INT64);
   mpv_observe_property(mpv_, kHeight, "dheight", MPV_FORMAT_INT64);
+  // The turn the file asks for (EXIF orientation, a film's display matrix), which
+  // "video-rotate" keeps from the picture itself.
+  mpv_observe_property(mpv_, kTurn, "video-dec-params/rotate", MPV_FORMAT_INT64);
   mpv_observe_property(mpv_, kEof, "eof-reached", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, kAudioOut, "current-ao", MPV_FORMAT_STRING);
   addMidiProtocol(mpv_);
@@ -255,6 +270,7 @@ void MpvPlayer::handle(const mpv_event& event) {
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
       if (!loaded_) break;
+      if (!started_ && phase_ == Phase::Opening) openDeadline_.start(kPictureGraceMs);
       started_ = true;
       if (seeking_) mpv_get_property_async(mpv_, tag(kGetPosition), "time-pos", MPV_FORMAT_DOUBLE);
       break;
@@ -262,6 +278,7 @@ void MpvPlayer::handle(const mpv_event& event) {
       handleProperty(event);
       break;
     case MPV_EVENT_GET_PROPERTY_REPLY:
+    case MPV_EVENT_SET_PROPERTY_REPLY:
     case MPV_EVENT_COMMAND_REPLY:
       handleReply(event);
       break;
@@ -278,7 +295,7 @@ void MpvPlayer::fileLoaded() {
   // Asked now, the answers describe this file whatever notifications are late.
   mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
   mpv_get_property_async(mpv_, tag(kGetVideo), "current-tracks/video/id", MPV_FORMAT_INT64);
-  openDeadline_.start(kPictureDeadlineMs);
+  openDeadline_.start(kLoadDeadlineMs);
 }
 
 void MpvPlayer::handleEndFile(const mpv_event& event) {
@@ -312,6 +329,14 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
       if (have && loaded_) {
         const int value = int(*static_cast<int64_t*>(prop->data));
         (event.reply_userdata == kWidth ? videoWidth_ : videoHeight_) = value;
+        placeView();
+      }
+      break;
+    case kTurn:
+      // Kept between files like the size: mpv reports only changes.
+      if (have) {
+        const int64_t degrees = *static_cast<int64_t*>(prop->data);
+        turn_ = degrees % 90 == 0 ? int(degrees % 360) : 0;  // others are shown unturned
         placeView();
       }
       break;
@@ -371,6 +396,12 @@ void MpvPlayer::reachedEnd() {
 }
 
 void MpvPlayer::handleReply(const mpv_event& event) {
+  if (event.reply_userdata & kPartMark) {
+    partApplied_ = event.reply_userdata & ~kPartMark;
+    // mpv now renders the new part: the current picture is drawn again with it.
+    if (partApplied_ == partSent_ && gotFrame_ && render_ && view_) view_->render(render_, turn_);
+    return;
+  }
   const int kind = int(event.reply_userdata & 0xFF);
   if ((event.reply_userdata >> 8) != generation_) return;
   if (kind == kLoad) {
@@ -389,7 +420,7 @@ void MpvPlayer::handleReply(const mpv_event& event) {
     durationKnown_ = true;
     if (have) duration_ = *static_cast<double*>(prop->data);
     clock_.setLimit(duration_);
-  } else if (kind == kGetVideo) {
+  } else if (kind == kGetVideo && phase_ == Phase::Opening) {  // the decision at opening holds
     videoKnown_ = true;
     hasVideo_ = have;
     if (!hasVideo_ && view_) view_->setCaption(QFileInfo(fileName_).fileName());
@@ -404,7 +435,10 @@ void MpvPlayer::finishOpening(bool force) {
   const bool pictureKnown = videoKnown_ && (!hasVideo_ || (videoWidth_ > 0 && videoHeight_ > 0));
   // Raw streams refine their length once playing starts: wait for that too.
   if (!force && !(durationKnown_ && pictureKnown && started_)) return;
-  if (!pictureKnown) hasVideo_ = false;  // no picture in time: shown like sound
+  if (!pictureKnown) {  // no picture in time: shown like sound, for good
+    hasVideo_ = false;
+    if (view_) view_->setCaption(QFileInfo(fileName_).fileName());
+  }
   phase_ = Phase::Open;
   openDeadline_.stop();
   placeView();
@@ -434,7 +468,13 @@ void MpvPlayer::renderFrame() {
   if (!render_) return;
   // mpv waits for each frame to be taken: render even while nothing shows it.
   if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) return;
-  if (view_) view_->render(render_);
+  // Until mpv has taken a new part to render, its frames would show the old one; a
+  // film shown like sound keeps its caption.
+  if (partApplied_ != partSent_ || (phase_ == Phase::Open && !hasVideo_)) {
+    MpvView::skip(render_);
+  } else if (view_) {
+    view_->render(render_, turn_);
+  }
   if (phase_ != Phase::Closed) gotFrame_ = true;
 }
 
@@ -506,14 +546,20 @@ void MpvPlayer::setTop(float twips) {
 QSizeF MpvPlayer::naturalTwips() const {
   if (phase_ == Phase::Closed) return {kIdleWidth, kIdleHeight};
   if (!hasVideo_ || videoWidth_ <= 0 || videoHeight_ <= 0) return {kSoundWidth, kSoundHeight};
-  return QSizeF(videoWidth_, videoHeight_) * kTwipsPerPixel;
+  const QSizeF pixels =
+      turn_ % 180 ? QSizeF(videoHeight_, videoWidth_) : QSizeF(videoWidth_, videoHeight_);
+  return pixels * kTwipsPerPixel;
 }
 
+// The natural and half sizes never exceed the area: a film larger than it is shown
+// whole, shrunk. Double and a quarter of the screen enlarge as asked.
 QSizeF MpvPlayer::size() const {
   const QSizeF natural = naturalTwips();
   switch (displaySize_) {
+    case 0:
+      return withinArea(natural);
     case 1:
-      return natural / 2;
+      return withinArea(natural / 2);
     case 2:
       return natural * 2;
     case 3: {
@@ -534,15 +580,46 @@ QSizeF MpvPlayer::size() const {
   }
 }
 
+QSizeF MpvPlayer::withinArea(const QSizeF& twips) const {
+  if (!area_) return twips;
+  const QSizeF box = QSizeF(area_->size()) * kTwipsPerPixel - QSizeF(kAreaMarginTwips, 0);
+  if (twips.width() <= box.width() && twips.height() <= box.height()) return twips;
+  return twips.scaled(box, Qt::KeepAspectRatio);
+}
+
 void MpvPlayer::placeView() {
   if (!view_) return;
   const QSizeF twips = size();
   const QRect place(qRound(left_ / kTwipsPerPixel), qRound(top_ / kTwipsPerPixel),
                     qRound(twips.width() / kTwipsPerPixel),
                     qRound(twips.height() / kTwipsPerPixel));
-  if (place == view_->geometry()) return;
-  view_->setGeometry(place);
-  if (gotFrame_ && render_) view_->render(render_);  // the last picture at its new size
+  const bool moved = place != view_->geometry();
+  if (moved) view_->setGeometry(place);
+  // The last picture at its new place: now, or once mpv has taken the new part.
+  if (!showPart() && moved && gotFrame_ && render_ && partApplied_ == partSent_)
+    view_->render(render_, turn_);
+}
+
+// A picture larger than what the area shows is rendered only where it is seen:
+// mpv draws it unscaled and zoomed to the view's size, panned so that the seen part
+// fills the render target. One that is seen whole is fitted to the target as usual.
+bool MpvPlayer::showPart() {
+  if (!mpv_ || !view_ || videoWidth_ <= 0 || videoHeight_ <= 0) return false;
+  const MpvView::Shown shown = view_->shown(turn_);
+  if (shown == shown_) return false;
+  shown_ = shown;
+  const bool whole = shown.part.size() == shown.whole;
+  const QSizeF all(shown.whole);
+  const QPointF middle = QRectF(shown.part).center() - QPointF(all.width(), all.height()) / 2;
+  double zoom = whole ? 0 : std::log2(all.width() / videoWidth_);
+  double panX = whole ? 0 : -middle.x() / all.width();
+  double panY = whole ? 0 : -middle.y() / all.height();
+  const char* unscaled = whole ? "no" : "yes";
+  mpv_set_property_async(mpv_, 0, "video-unscaled", MPV_FORMAT_STRING, &unscaled);
+  mpv_set_property_async(mpv_, 0, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
+  mpv_set_property_async(mpv_, 0, "video-pan-x", MPV_FORMAT_DOUBLE, &panX);
+  mpv_set_property_async(mpv_, kPartMark | ++partSent_, "video-pan-y", MPV_FORMAT_DOUBLE, &panY);
+  return true;
 }
 
 std::unique_ptr<MediaPlayer> makeMpvPlayer(QWidget* area) {

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "media/mediaplayer.h"
+#include "media/mpvview.h"
 #include "media/playbackclock.h"
 
-class MpvView;
 struct mpv_event;
 typedef struct mpv_handle mpv_handle;
 typedef struct mpv_render_context mpv_render_context;
@@ -26,6 +26,9 @@ class MpvPlayer : public MediaPlayer {
   static constexpr float kSoundWidth = 4860, kSoundHeight = 600;
   // Size reported while no file is open.
   static constexpr float kIdleWidth = 4860, kIdleHeight = 3660;
+  // Width of the area kept free beside a picture shrunk to fit: the window centres the
+  // player 120 twips right of the area's middle.
+  static constexpr float kAreaMarginTwips = 240;
 
   explicit MpvPlayer(QWidget* area);
   ~MpvPlayer() override;
@@ -75,7 +78,9 @@ class MpvPlayer : public MediaPlayer {
   void updateClock();
   QSizeF naturalTwips() const;
   QSizeF size() const;
+  QSizeF withinArea(const QSizeF& twips) const;
   void placeView();
+  bool showPart();
   uint64_t tag(int kind) const;
 
   QPointer<QWidget> area_;
@@ -109,7 +114,10 @@ class MpvPlayer : public MediaPlayer {
   bool seeking_ = false;   // until the landed position is known
   double duration_ = 0;
   PlaybackClock clock_;
-  int videoWidth_ = 0, videoHeight_ = 0;
+  int videoWidth_ = 0, videoHeight_ = 0;     // as decoded, before the turn
+  int turn_ = 0;                             // clockwise degrees: 0, 90, 180 or 270
+  MpvView::Shown shown_;                     // the part mpv was last told to render
+  uint64_t partSent_ = 0, partApplied_ = 0;  // settings of that part sent, and taken
 };
 
 // The window's default player factory.

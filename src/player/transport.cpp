@@ -29,7 +29,8 @@ void FileFind::Timer1_Timer() {
     return;
   }
   if (AMovie1->state() == MediaPlayer::kRunning) {
-    Sl1->setValue(roundHalfEven(AMovie1->currentPosition()));
+    // A thumb the user holds stays under the mouse: it seeks as it moves.
+    if (!Sl1->isSliderDown()) Sl1->setValue(roundHalfEven(AMovie1->currentPosition()));
     return;
   }
   // A file still being opened is not over: moving on would pass over a good file that

@@ -23,6 +23,15 @@ ff -f lavfi -i "testsrc2=size=160x120:rate=25:duration=3" -f lavfi -i "sine=freq
   "${common[@]}" -c:v mpeg1video -b:v 100k -c:a mp2 -b:a 32k -f mpeg film-mpeg1.mpg
 ff -f lavfi -i "testsrc2=size=160x120:rate=25:duration=3" -f lavfi -i "sine=frequency=440:sample_rate=32000:duration=3" \
   "${common[@]}" -c:v mpeg2video -b:v 100k -c:a mp2 -b:a 32k -f vob film-mpeg2.mpg
+# A film larger than the player's panel, and a longer silent one to move through.
+ff -f lavfi -i "testsrc2=size=1024x576:rate=5:duration=2" "${common[@]}" -c:v mpeg4 -q:v 31 \
+  film-large-mpeg4.avi
+ff -f lavfi -i "testsrc2=size=160x120:rate=5:duration=12" "${common[@]}" -c:v mpeg4 -q:v 31 \
+  film-long-mpeg4.avi
+# Sound from the start, the picture only from 4 s (MP3 keeps the sound before it small).
+ff -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=6" -itsoffset 4 \
+  -f lavfi -i "testsrc2=size=160x120:rate=5:duration=2" -map 1:v -map 0:a "${common[@]}" \
+  -c:v mpeg4 -q:v 31 -c:a libmp3lame -b:a 32k film-late-picture.mkv
 encoders=$(ffmpeg -hide_banner -encoders 2>/dev/null)
 if grep -q ' libx264 ' <<<"$encoders"; then
   ff -f lavfi -i "$video:duration=3" -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=3" \

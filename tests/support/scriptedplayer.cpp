@@ -1,5 +1,19 @@
 #include "support/scriptedplayer.h"
 
+#include <algorithm>
+
+#include "media/mpvplayer.h"
+
+namespace {
+
+// As the real player, the natural and half sizes never exceed the window's picture
+// area (7035 x 4305 twips, less the margin beside it): the factor that shrinks them.
+float withinArea(float w, float h) {
+  return std::min({1.0f, (7035 - MpvPlayer::kAreaMarginTwips) / w, 4305 / h});
+}
+
+}  // namespace
+
 void ScriptedPlayer::setFileName(const QString& path) {
   opened.append(path);
   file_ = path;
@@ -29,8 +43,10 @@ void ScriptedPlayer::setDisplaySize(int size) {
 // Sizes follow the display size at once, as the real player's do.
 float ScriptedPlayer::width() const {
   switch (displaySize_) {
+    case 0:
+      return naturalW_ * withinArea(naturalW_, naturalH_);
     case 1:
-      return naturalW_ / 2;
+      return naturalW_ / 2 * withinArea(naturalW_ / 2, naturalH_ / 2);
     case 2:
       return naturalW_ * 2;
     case 3:
@@ -44,8 +60,10 @@ float ScriptedPlayer::width() const {
 
 float ScriptedPlayer::height() const {
   switch (displaySize_) {
+    case 0:
+      return naturalH_ * withinArea(naturalW_, naturalH_);
     case 1:
-      return naturalH_ / 2;
+      return naturalH_ / 2 * withinArea(naturalW_ / 2, naturalH_ / 2);
     case 2:
       return naturalH_ * 2;
     case 3:
