@@ -125,6 +125,33 @@ class StalledDriveTest : public QObject {
     if (::unshare(CLONE_NEWNS) == 0) ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
   }
 
+  // Lines of the kernel's mount table: blanks escaped in octal, optional fields before
+  // the separator, and lines too short to be entries.
+  void mountTableLines_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("points");  // mount point|type|source
+    QTest::newRow("plain") << QByteArray("22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n")
+                           << QStringList{"/|ext4|/dev/sda1"};
+    QTest::newRow("escaped blank")
+        << QByteArray("30 22 0:40 / /media/my\\040stick rw - vfat /dev/sdb1 rw\n")
+        << QStringList{"/media/my stick|vfat|/dev/sdb1"};
+    QTest::newRow("no optional fields, a share")
+        << QByteArray("31 22 0:41 / /mnt/share rw - nfs4 server:/export rw\n")
+        << QStringList{"/mnt/share|nfs4|server:/export"};
+    QTest::newRow("broken lines")
+        << QByteArray("garbage\n\n31 22 0:41 / /x rw\n5 1 0:1 / /ok rw - tmpfs none rw")
+        << QStringList{"/ok|tmpfs|none"};
+  }
+  void mountTableLines() {
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, points);
+    QStringList parsed;
+    for (const MountEntry& m : parseMountTable(text)) {
+      parsed.append(m.mountPoint + '|' + QString::fromLatin1(m.type) + '|' + m.source);
+    }
+    QCOMPARE(parsed, points);
+  }
+
   // Parar pressed while a folder listing is held back: the search ends at once with the
   // lines found before it; after the release, a new search finds everything.
   void stopWhileAListingIsHeld() {
