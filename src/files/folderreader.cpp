@@ -1,7 +1,5 @@
 #include "files/folderreader.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <list>

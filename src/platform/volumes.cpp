@@ -1,8 +1,5 @@
 #include "platform/volumes.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSet>
 
 #include "files/mounts.h"
