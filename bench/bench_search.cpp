@@ -1,9 +1,12 @@
-// The media search against find(1) over the same trees, warm cache, in alternating pairs:
-// tree M (200,000 files in 20,000 folders up to 8 deep, about 5 % photos among near
-// misses) and tree L (1,000,000 photos in 50,000 folders). The search runs in the real
-// window, shown offscreen with its live list. Prints search.M.ratio and search.L.ratio
-// (medians of the paired ratios), search.L.rss_mb (the peak resident memory of a whole
-// program that searched tree L), and the median times behind the ratios.
+// The media search against find(1) and fd over the same trees on a disk file system (kept
+// beside the build between runs): tree M (200,000 files in 20,000 folders up to 8 deep,
+// about 5 % photos among near misses) and tree L (1,000,000 photos in 50,000 folders).
+// The search runs in the real window, shown offscreen with its live list; tree L in a
+// whole program of its own. Warm: rounds of the three in turn, search.X.ratio against
+// find and search.X.fd_ratio against fd (medians of the per-round ratios). Cold, when the
+// page cache may be emptied: search.X.cold_fd_ratio, the cache emptied before every run.
+// search.L.rss_mb is the peak resident memory of the program that searched tree L. The
+// median times behind the ratios follow them.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,8 +32,8 @@
 namespace {
 
 const QString kPhotos = QStringLiteral("*.jpg;*.gif;*.bmp;  *.wmf;*.ico");
-constexpr int kPairsM = 7;
-constexpr int kPairsL = 5;
+constexpr int kWarmRounds = 5;
+constexpr int kColdRounds = 3;
 
 struct TreeShape {
   int folders;
@@ -100,6 +104,17 @@ bool makeTree(const QString& root, const TreeShape& shape, unsigned seed) {
   return true;
 }
 
+// Runs `program` and returns its time in milliseconds, -1 when it could not run.
+double processMs(const QString& program, const QStringList& args) {
+  QProcess run;
+  run.setStandardOutputFile(QProcess::nullDevice());
+  QElapsedTimer clock;
+  clock.start();
+  run.start(program, args);
+  if (!run.waitForFinished(-1) || run.exitStatus() != QProcess::NormalExit) return -1;
+  return clock.nsecsElapsed() / 1e6;
+}
+
 double findMs(const QString& root) {
   QStringList args{root, "-xdev", "-type", "f", "("};
   bool first = true;
@@ -111,13 +126,26 @@ double findMs(const QString& root) {
   args << ")"
        << "-printf"
        << "%s %p\n";
-  QProcess find;
-  find.setStandardOutputFile(QProcess::nullDevice());
-  QElapsedTimer clock;
-  clock.start();
-  find.start(QStringLiteral("find"), args);
-  find.waitForFinished(-1);
-  return clock.nsecsElapsed() / 1e6;
+  return processMs(QStringLiteral("find"), args);
+}
+
+// The size filter makes fd ask every length, as the search does.
+double fdMs(const QString& root) {
+  return processMs(QStringLiteral("fdfind"),
+                   {"--no-ignore", "--one-file-system", "-t", "f", "-S", "-100000g", "-e", "jpg",
+                    "-e", "gif", "-e", "bmp", "-e", "wmf", "-e", "ico", ".", root});
+}
+
+bool haveFd() {
+  return processMs(QStringLiteral("fdfind"), {"--version"}) >= 0;
+}
+
+// Empties the page cache so the next run reads from the disk; false when not allowed.
+bool dropCaches() {
+  ::sync();
+  QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
+  if (!control.open(QIODevice::WriteOnly)) return false;
+  return control.write("3\n") == 2;
 }
 
 // One search by the window's own controls; returns its time in milliseconds.
@@ -176,55 +204,105 @@ ChildRun childSearch(const QString& root) {
 
 void print(const char* key, double value) {
   std::printf("%s %.3f\n", key, value);
+  std::fflush(stdout);
 }
 
-QString workFolder() {
-  const QFileInfo shm(QStringLiteral("/dev/shm"));
-  const QString base = shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
-  QByteArray templ = QFile::encodeName(base + QStringLiteral("/vistara-bench-XXXXXX"));
-  return ::mkdtemp(templ.data()) ? QFile::decodeName(templ) : QString();
+void printKey(const QString& key, double value) {
+  print(qPrintable(key), value);
 }
 
 void removeTree(const QString& root) {
   QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), root});
 }
 
-void benchTreeM(FileFind& window, const QString& root) {
-  searchMs(window, root);  // warm both caches
-  findMs(root);
-  std::vector<double> ratios, ours, theirs;
-  for (int i = 0; i < kPairsM; ++i) {
-    const double a = searchMs(window, root);
-    const double b = findMs(root);
-    ours.push_back(a);
-    theirs.push_back(b);
-    ratios.push_back(a / b);
+// The trees stay on the disk beside the build between runs: making tree L takes minutes.
+// A stamp names the shape they were made with; a tree without the right stamp is made anew.
+QString treeFolder(const QString& name, const TreeShape& shape, unsigned seed) {
+  const QString base = qEnvironmentVariable("VISTARA_BENCH_TREES",
+                                            QCoreApplication::applicationDirPath() + "/trees");
+  const QString root = base + '/' + name;
+  const QByteArray stamp = QStringLiteral("%1 folders, %2 files, %3 photos, %4 deep, seed %5\n")
+                               .arg(shape.folders)
+                               .arg(shape.files)
+                               .arg(shape.photoShare)
+                               .arg(shape.maxDepth)
+                               .arg(seed)
+                               .toUtf8();
+  QFile stampFile(base + '/' + name + ".stamp");
+  if (stampFile.open(QIODevice::ReadOnly) && stampFile.readAll() == stamp &&
+      QFileInfo(root).isDir()) {
+    return root;
   }
-  print("search.M.ratio", median(ratios));
-  print("search.M.ms", median(ours));
-  print("search.M.find_ms", median(theirs));
-  print("search.M.files", window.fileCount);
+  stampFile.close();
+  QFile::remove(stampFile.fileName());
+  removeTree(root);
+  std::fprintf(stderr, "bench_search: making tree %s in %s\n", qPrintable(name), qPrintable(base));
+  if (!QDir().mkpath(root) || !makeTree(root, shape, seed)) {
+    removeTree(root);
+    return {};
+  }
+  if (!stampFile.open(QIODevice::WriteOnly) || stampFile.write(stamp) != stamp.size()) return {};
+  return root;
 }
 
-void benchTreeL(const QString& root) {
-  childSearch(root);
-  findMs(root);
-  std::vector<double> ratios, ours, theirs, rss;
+// One timing of each: ours, find and fd, in the order given by `round` so that none is
+// always first after another's reads.
+struct Round {
+  double ours = -1, find = -1, fd = -1;
+  double rssMb = -1;
   int files = 0;
-  for (int i = 0; i < kPairsL; ++i) {
-    const ChildRun run = childSearch(root);
-    const double b = findMs(root);
-    ours.push_back(run.ms);
-    theirs.push_back(b);
-    ratios.push_back(run.ms / b);
-    rss.push_back(run.rssMb);
-    files = run.files;
+};
+
+using Ours = std::function<Round()>;
+
+struct Medians {
+  std::vector<double> ours, find, fd, findRatio, fdRatio, rss;
+  int files = 0;
+  void add(const Round& r) {
+    ours.push_back(r.ours);
+    find.push_back(r.find);
+    fd.push_back(r.fd);
+    findRatio.push_back(r.ours / r.find);
+    fdRatio.push_back(r.ours / r.fd);
+    rss.push_back(r.rssMb);
+    files = r.files;
   }
-  print("search.L.ratio", median(ratios));
-  print("search.L.rss_mb", *std::max_element(rss.begin(), rss.end()));
-  print("search.L.ms", median(ours));
-  print("search.L.find_ms", median(theirs));
-  print("search.L.files", files);
+};
+
+// Rounds of ours, find and fd one after the other. Cold: the page cache is emptied before
+// each run and find is left out (the cold keys compare with fd).
+Medians measure(const Ours& ours, const QString& root, int rounds, bool cold) {
+  Medians m;
+  for (int i = 0; i < rounds; ++i) {
+    if (cold) dropCaches();
+    Round r = ours();
+    if (!cold) r.find = findMs(root);
+    if (cold) dropCaches();
+    r.fd = fdMs(root);
+    m.add(r);
+  }
+  return m;
+}
+
+void benchTree(const QString& name, const QString& root, const Ours& ours, bool cold) {
+  ours();  // warm the caches
+  findMs(root);
+  fdMs(root);
+  const Medians warm = measure(ours, root, kWarmRounds, false);
+  const QString k = QStringLiteral("search.") + name + '.';
+  printKey(k + "ratio", median(warm.findRatio));
+  printKey(k + "fd_ratio", median(warm.fdRatio));
+  printKey(k + "ms", median(warm.ours));
+  printKey(k + "find_ms", median(warm.find));
+  printKey(k + "fd_ms", median(warm.fd));
+  printKey(k + "files", warm.files);
+  if (warm.rss.front() >= 0)
+    printKey(k + "rss_mb", *std::max_element(warm.rss.begin(), warm.rss.end()));
+  if (!cold) return;
+  const Medians c = measure(ours, root, kColdRounds, true);
+  printKey(k + "cold_fd_ratio", median(c.fdRatio));
+  printKey(k + "cold_ms", median(c.ours));
+  printKey(k + "cold_fd_ms", median(c.fd));
 }
 
 }  // namespace
@@ -242,29 +320,46 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   prepare(app);
-  const QString work = workFolder();
-  if (work.isEmpty()) {
-    std::fprintf(stderr, "bench_search: no temporary folder\n");
+  if (!haveFd()) {
+    std::fprintf(stderr, "bench_search: fdfind is missing (scripts/install-deps installs it)\n");
     return 1;
   }
-  const QString treeM = work + QStringLiteral("/M");
-  const QString treeL = work + QStringLiteral("/L");
+  const bool cold = dropCaches();
+  if (!cold) std::fprintf(stderr, "bench_search: cannot drop the page cache: no cold keys\n");
   int status = 0;
-  if (QDir().mkpath(treeM) && makeTree(treeM, kShapeM, kSeedM)) {
+  const QString treeM = treeFolder(QStringLiteral("M"), kShapeM, kSeedM);
+  if (!treeM.isEmpty()) {
     FileFind window;
     window.showCentred();
-    benchTreeM(window, treeM);
+    benchTree(
+        QStringLiteral("M"), treeM,
+        [&] {
+          Round r;
+          r.ours = searchMs(window, treeM);
+          r.files = window.fileCount;
+          return r;
+        },
+        cold);
   } else {
     std::fprintf(stderr, "bench_search: could not make tree M\n");
     status = 1;
   }
-  removeTree(treeM);
-  if (QDir().mkpath(treeL) && makeTree(treeL, kShapeL, kSeedL)) {
-    benchTreeL(treeL);
+  const QString treeL = treeFolder(QStringLiteral("L"), kShapeL, kSeedL);
+  if (!treeL.isEmpty()) {
+    benchTree(
+        QStringLiteral("L"), treeL,
+        [&] {
+          const ChildRun run = childSearch(treeL);
+          Round r;
+          r.ours = run.ms;
+          r.files = run.files;
+          r.rssMb = run.rssMb;
+          return r;
+        },
+        cold);
   } else {
     std::fprintf(stderr, "bench_search: could not make tree L\n");
     status = 1;
   }
-  removeTree(work);
   return status;
 }

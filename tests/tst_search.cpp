@@ -440,6 +440,40 @@ class SearchTest : public QObject {
     verifyIdle(w);
   }
 
+  // A folder changed after the search first looked at the tree, before the walk reaches
+  // it: the walk sees it as it is when it gets there.
+  void folderChangedBeforeTheWalkReachesIt_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("file added") << "add b/new.avi"
+                                << QStringList{"a/1.avi", "b/2.avi", "b/new.avi", "c/4.avi"};
+    QTest::newRow("file removed") << "remove b/2.avi" << QStringList{"a/1.avi", "c/4.avi"};
+    QTest::newRow("subfolder added")
+        << "add b/sub/5.avi" << QStringList{"a/1.avi", "b/2.avi", "b/sub/5.avi", "c/4.avi"};
+    QTest::newRow("folder renamed") << "rename b" << QStringList{"a/1.avi", "c/4.avi"};
+  }
+  void folderChangedBeforeTheWalkReachesIt() {
+    QFETCH(QString, change);
+    QFETCH(QStringList, found);
+    TestTree tree;
+    for (const char* f : {"a/1.avi", "b/2.avi", "c/4.avi"}) tree.file(f, 100);
+    FileFind& w = *t_.window;
+    bool changed = false;
+    connect(w.List1, &ListBox::click, &w, [&] {
+      if (changed) return;
+      changed = true;  // while the first file is listed, before the walk enters b
+      const QString what = change.section(' ', 1);
+      if (change.startsWith("add")) tree.file(what, 100);
+      if (change.startsWith("remove")) tree.remove(what);
+      if (change.startsWith("rename")) QFile::rename(tree.path(what), tree.path("zz"));
+    });
+    search(w, tree.root(), kFilms);
+    QStringList expected;
+    for (const QString& f : found) expected.append(tree.path(f));
+    QCOMPARE(lines(w.List2), expected);  // a renamed folder's new name was never listed
+    QCOMPARE(w.fileCount, found.size());
+  }
+
   // The exit button pressed while the search lets events run, after a resize: the
   // process ends there at once and reports success. Checked in a child process.
   void exitDuringTheEventRun() {

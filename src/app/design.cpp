@@ -193,6 +193,8 @@ void FileFind::buildDesign() {
   optFilme->setChecked(true);
   Dir1->setBrowsable(true);
   Dir2->setStayOnDevice(true);
+  Dir2->setReader(&walkReader_);
+  File1->setReader(&walkReader_);
   Drive1->setSource(volumes_.get());
   Drive1->setDrive(QDir::currentPath());  // the drive holding the working folder
 }

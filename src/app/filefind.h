@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "files/folderreader.h"
 #include "controls/counterlabel.h"
 #include "controls/drivelist.h"
 #include "controls/filelist.h"
@@ -183,6 +184,7 @@ class FileFind : public QWidget {
   QSize frameExtra() const;
 
   std::unique_ptr<VolumeSource> volumes_;
+  FolderReader walkReader_;  // the search's folder reads, handed to Dir2 and File1
   std::unique_ptr<MessageSink> messages_;
   MediaPlayerFactory playerFactory_;
   QSize requestedOuter_;

@@ -1,5 +1,6 @@
 #include "controls/filelist.h"
 
+#include "files/folderreader.h"
 #include "files/folderread.h"
 
 FileList::FileList(QWidget* parent) : QWidget(parent) {}
@@ -8,7 +9,11 @@ FileList::~FileList() = default;
 
 void FileList::setPath(const QString& folder) {
   path_ = folder;
-  contents_ = folder.isEmpty() ? nullptr : takeFolderRead(folder);
+  if (folder.isEmpty()) {
+    contents_ = nullptr;
+  } else {
+    contents_ = reader_ ? reader_->take(folder) : readFolder(folder);
+  }
   invalidate();
 }
 
@@ -45,6 +50,10 @@ void FileList::match() const {
   if (matched_) return;
   matched_ = true;
   if (!contents_) return;
+  if (!contents_->matchedFor.isEmpty() && contents_->matchedFor == pattern_) {
+    matches_ = contents_->matches;  // matched and sorted by the reader
+    return;
+  }
   for (int i = 0; i < contents_->fileCount(); ++i) {
     const QByteArrayView name = contents_->fileBytes(i);
     if (patterns_.matches(name)) matches_.append(decodeFileName(name));

@@ -8,16 +8,21 @@
 #include "files/wildcard.h"
 
 struct FolderContents;
+class FolderReader;
 
 // A hidden file list: the files of a folder that match a pattern list such as
 // "*.jpg;*.gif", sorted by name, with a selection and the current file name.
-// It takes over the read its folder list has just made of the same folder, and
-// matches when it is first asked, so a folder and a pattern set in turn cost one pass.
+// Given a reader, it takes over the read its folder list has just made of the same
+// folder (matched ahead when the patterns agree); it matches when it is first asked, so
+// a folder and a pattern set in turn cost one pass.
 class FileList : public QWidget {
   Q_OBJECT
  public:
   explicit FileList(QWidget* parent = nullptr);
   ~FileList() override;
+
+  // Takes the folders' reads from `reader` (not owned) instead of reading on its own.
+  void setReader(FolderReader* reader) { reader_ = reader; }
 
   QString path() const { return path_; }
   void setPath(const QString& folder);
@@ -38,6 +43,7 @@ class FileList : public QWidget {
   QString pattern_ = QStringLiteral("*.*");
   PatternList patterns_{pattern_};
   std::shared_ptr<const FolderContents> contents_;
+  FolderReader* reader_ = nullptr;
   mutable QStringList matches_;
   mutable bool matched_ = true;
   int index_ = -1;

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QStyle>
 
+#include "files/folderreader.h"
+
 namespace {
 
 QString normalised(const QString& path) {
@@ -43,12 +45,23 @@ void FolderList::setBrowsable(bool on) {
 
 void FolderList::setStayOnDevice(bool on) {
   options_.stayOnDevice = on;
+  if (reader_) reader_->setOptions(options_);
+}
+
+void FolderList::setReader(FolderReader* reader) {
+  reader_ = reader;
+  if (reader_) reader_->setOptions(options_);
+}
+
+std::shared_ptr<const FolderContents> FolderList::readPath(const QString& path) {
+  if (reader_) return reader_->read(path);
+  return readFolder(path, options_, &chain_);
 }
 
 bool FolderList::setPath(const QString& newPath) {
   const QString p = normalised(newPath);
-  auto contents = readFolder(p, options_, &chain_);
-  if (!contents->ok) return false;
+  auto contents = readPath(p);
+  if (!contents || !contents->ok) return false;
   contents_ = std::move(contents);
   if (p == path_) return true;
   path_ = p;
@@ -59,7 +72,7 @@ bool FolderList::setPath(const QString& newPath) {
 
 void FolderList::refresh() {
   if (path_.isEmpty()) return;
-  contents_ = readFolder(path_, options_, &chain_);
+  contents_ = readPath(path_);
   fillView();
 }
 

@@ -5,6 +5,8 @@
 
 #include "files/folderread.h"
 
+class FolderReader;
+
 // A folder list: a current path, its subfolders sorted by name, a refresh, and a change
 // notification raised synchronously inside the path assignment. Shown, it lets a person
 // browse (double-click a folder to open it); hidden, it only reads.
@@ -15,9 +17,12 @@ class FolderList : public QListWidget {
 
   void setBrowsable(bool on);     // shown lists fill their view
   void setStayOnDevice(bool on);  // hidden walks stay on one file system
+  // Reads through `reader` (not owned) instead of on its own, as a walk's list does.
+  void setReader(FolderReader* reader);
 
   QString path() const { return path_; }
-  // Returns false, and changes nothing, when the folder cannot be listed.
+  // Returns false, and changes nothing, when the folder cannot be listed (or its reader
+  // gave the read up).
   bool setPath(const QString& path);
   // Reads the folder again; one that can no longer be listed shows no subfolders.
   void refresh();
@@ -30,9 +35,11 @@ class FolderList : public QListWidget {
 
  private:
   void fillView();
+  std::shared_ptr<const FolderContents> readPath(const QString& path);
   QString path_;
   std::shared_ptr<const FolderContents> contents_;
   bool browsable_ = false;
   FolderReadOptions options_;
+  FolderReader* reader_ = nullptr;
   FolderChain chain_;  // a walk down the tree opens each folder relative to its parent
 };

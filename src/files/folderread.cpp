@@ -13,11 +13,6 @@
 
 namespace {
 
-// The last folder read: handed once to the file list that looks at the same folder
-// next, and used for the length queries of its files.
-std::shared_ptr<const FolderContents> g_last;
-bool g_lastFresh = false;
-
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 bool isAscii(QByteArrayView bytes) {
@@ -79,23 +74,24 @@ bool isAncestorOrSelf(const QString& folder, const QString& path) {
 
 // Calls `visit(name, type)` for every entry but "." and ".."; false when unreadable.
 template <class Visit>
-bool forEachEntry(FolderHandle& folder, Visit visit) {
+bool forEachEntry(FolderHandle& folder, std::vector<char>& buffer, Visit visit) {
   const int fd = folder.fd();
   if (folder.readBefore && ::lseek(fd, 0, SEEK_SET) != 0) return false;
   folder.readBefore = true;
 #ifdef __linux__
-  alignas(8) static char buffer[1 << 16];
+  if (buffer.empty()) buffer.resize(1 << 16);
   while (true) {
-    const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+    const ssize_t n = ::getdents64(fd, buffer.data(), buffer.size());
     if (n < 0) return false;
     if (n == 0) return true;
     for (ssize_t at = 0; at < n;) {
-      const auto* e = reinterpret_cast<const dirent64*>(buffer + at);
+      const auto* e = reinterpret_cast<const dirent64*>(buffer.data() + at);
       at += e->d_reclen;
       visit(e->d_name, e->d_type);
     }
   }
 #else
+  (void)buffer;
   const int copy = ::dup(fd);
   if (copy < 0) return false;
   DIR* dir = ::fdopendir(copy);
@@ -117,8 +113,9 @@ unsigned char typeOf(mode_t mode) {
   return DT_UNKNOWN;
 }
 
+// One per thread: folders are read and sorted on reader threads too.
 const QCollator& nameCollator() {
-  static std::optional<QCollator> collator;
+  thread_local std::optional<QCollator> collator;
   const QLocale current;
   if (!collator || collator->locale() != current) {
     collator.emplace(current);
@@ -351,70 +348,93 @@ std::shared_ptr<FolderHandle> FolderChain::ensureOpen(size_t level) {
 
 // ---- reading ----
 
-std::shared_ptr<const FolderContents> readFolder(const QString& path, FolderReadOptions options,
-                                                 FolderChain* chain) {
+std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOptions options,
+                                           FolderChain* chain) {
   auto out = std::make_shared<FolderContents>();
   out->path = path;
-  g_last = out;
-  g_lastFresh = true;
   FolderChain ownChain;
-  std::shared_ptr<FolderHandle> handle = (chain ? chain : &ownChain)->open(path);
+  FolderChain& using_ = chain ? *chain : ownChain;
+  std::shared_ptr<FolderHandle> handle = using_.open(path);
   if (!handle) return out;
   const int fd = handle->fd();
   struct stat self;
-  if (options.stayOnDevice && ::fstat(fd, &self) != 0) return out;
+  if (::fstat(fd, &self) != 0) return out;
 
   QStringList folderNames;
-  const bool listed = forEachEntry(*handle, [&](const char* name, unsigned char type) {
-    if (name[0] == '.') return;  // hidden, and "." and ".."
-    struct stat st;
-    bool haveStat = false;
-    if (type == DT_UNKNOWN) {
-      if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
-      haveStat = true;
-      type = typeOf(st.st_mode);
-    }
-    if (type == DT_DIR) {
-      if (options.stayOnDevice) {
-        if (!haveStat && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
-        if (!S_ISDIR(st.st_mode) || st.st_dev != self.st_dev) return;
-      }
-      folderNames.append(decodeFileName(name));
-    } else if (type == DT_REG ||
-               (type == DT_LNK && ::fstatat(fd, name, &st, 0) == 0 && S_ISREG(st.st_mode))) {
-      out->fileNames.append(name);
-      out->fileEnds.push_back(out->fileNames.size());
-    }
-  });
+  const bool listed =
+      forEachEntry(*handle, using_.buffer(), [&](const char* name, unsigned char type) {
+        if (name[0] == '.') return;  // hidden, and "." and ".."
+        struct stat st;
+        bool haveStat = false;
+        if (type == DT_UNKNOWN) {
+          if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+          haveStat = true;
+          type = typeOf(st.st_mode);
+        }
+        if (type == DT_DIR) {
+          if (options.stayOnDevice) {
+            if (!haveStat && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+            if (!S_ISDIR(st.st_mode) || st.st_dev != self.st_dev) return;
+          }
+          folderNames.append(decodeFileName(name));
+        } else if (type == DT_REG ||
+                   (type == DT_LNK && ::fstatat(fd, name, &st, 0) == 0 && S_ISREG(st.st_mode))) {
+          out->fileNames.append(name);
+          out->fileEnds.push_back(out->fileNames.size());
+        }
+      });
   if (!listed) return out;
   sortNames(folderNames);
   const QString prefix = withTrailingSeparator(path);
   out->subfolders.reserve(folderNames.size());
   for (const QString& name : std::as_const(folderNames)) out->subfolders.append(prefix + name);
+  out->stamp = FolderStamp::of(self);
   out->handle = std::move(handle);
   out->ok = true;
   return out;
 }
 
-std::shared_ptr<const FolderContents> takeFolderRead(const QString& path) {
-  if (g_last && g_lastFresh && g_last->path == path) {
-    g_lastFresh = false;
-    return g_last;
+FolderStamp FolderStamp::of(const struct stat& st) {
+  FolderStamp s;
+  s.inode = quint64(st.st_ino);
+  s.links = quint64(st.st_nlink);
+  s.size = qint64(st.st_size);
+  s.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  s.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return s;
+}
+
+bool FolderContents::unchanged() const {
+  if (!handle) return false;
+  struct stat st;
+#ifdef STATX_BASIC_STATS
+  // Attributes the kernel already holds: a share that does not answer is not asked.
+  struct statx sx;
+  if (::statx(handle->fd(), "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &sx) != 0) {
+    return false;
   }
-  return readFolder(path);
+  st.st_ino = sx.stx_ino;
+  st.st_nlink = sx.stx_nlink;
+  st.st_size = off_t(sx.stx_size);
+  st.st_mtim = {time_t(sx.stx_mtime.tv_sec), long(sx.stx_mtime.tv_nsec)};
+  st.st_ctim = {time_t(sx.stx_ctime.tv_sec), long(sx.stx_ctime.tv_nsec)};
+#else
+  if (::fstat(handle->fd(), &st) != 0) return false;
+#endif
+  return st.st_nlink > 0 && FolderStamp::of(st) == stamp;
+}
+
+qint64 FolderContents::lengthOf(QStringView name) const {
+  if (!handle) return -1;
+  struct stat st;
+  const QByteArray bytes = encodeFileName(name);
+  if (::fstatat(handle->fd(), bytes.constData(), &st, 0) != 0) return -1;
+  return S_ISREG(st.st_mode) ? qint64(st.st_size) : -1;
 }
 
 qint64 fileLength(const QString& path) {
   struct stat st;
   const qsizetype cut = path.lastIndexOf('/');
-  if (cut >= 0 && g_last && g_last->handle) {
-    const QStringView folder = QStringView(path).left(cut == 0 ? 1 : cut);
-    if (folder == g_last->path || (cut > 0 && QStringView(path).left(cut + 1) == g_last->path)) {
-      const QByteArray name = encodeFileName(QStringView(path).mid(cut + 1));
-      if (::fstatat(g_last->handle->fd(), name.constData(), &st, 0) != 0) return -1;
-      return S_ISREG(st.st_mode) ? qint64(st.st_size) : -1;
-    }
-  }
   if (::stat(encodeFileName(path).constData(), &st) == 0) {
     return S_ISREG(st.st_mode) ? qint64(st.st_size) : -1;
   }

@@ -21,6 +21,20 @@ class FolderHandle {
   int fd_;
 };
 
+struct stat;
+
+// What a folder looked like when it was read: any entry added, removed or renamed, and the
+// folder's own removal, change it (as far as the file system's clock can tell).
+struct FolderStamp {
+  quint64 inode = 0, links = 0;
+  qint64 size = 0, modified = 0, changed = 0;
+  static FolderStamp of(const struct stat& st);
+  bool operator==(const FolderStamp& o) const {
+    return inode == o.inode && links == o.links && size == o.size && modified == o.modified &&
+           changed == o.changed;
+  }
+};
+
 // One read of a folder, shared by the folder list and the file list that look at it.
 // File names are kept as the file system's bytes until someone needs them as text.
 struct FolderContents {
@@ -28,6 +42,19 @@ struct FolderContents {
   QStringList subfolders;                // full paths, sorted by name
   bool ok = false;                       // false: the folder could not be listed
   std::shared_ptr<FolderHandle> handle;  // open while the contents live (length queries)
+  FolderStamp stamp;
+
+  // Read ahead for one pattern list: the matching names, sorted, and their lengths
+  // (-1: could not be read). Empty `matchedFor` when nothing was read ahead.
+  QString matchedFor;
+  QStringList matches;
+  std::vector<qint64> matchLengths;
+
+  // True while the folder still looks as it did when read. Asks only what the kernel
+  // already knows, so a share that stopped answering does not hold the caller.
+  bool unchanged() const;
+  // The length of the regular file `name` in this folder, asked now; -1 when missing.
+  qint64 lengthOf(QStringView name) const;
 
   int fileCount() const { return int(fileEnds.size()); }
   QByteArrayView fileBytes(int i) const {
@@ -57,6 +84,7 @@ class FolderChain {
   // An open descriptor of `path`, or null when it cannot be opened as a folder.
   std::shared_ptr<FolderHandle> open(const QString& path);
   void reset();
+  std::vector<char>& buffer() { return buffer_; }  // where a folder's entries are read into
 
  private:
   struct Level;
@@ -65,20 +93,17 @@ class FolderChain {
   void limitOpenLevels();
   bool startAt(const QString& path);
   std::vector<Level> levels_;
+  std::vector<char> buffer_;
 };
 
 // Reads `path` once: hidden entries skipped, symbolic links to folders not followed,
-// anything but folders and regular files (devices, pipes, sockets) left out.
-std::shared_ptr<const FolderContents> readFolder(const QString& path,
-                                                 FolderReadOptions options = {},
-                                                 FolderChain* chain = nullptr);
-
-// The read of `path` made just before, handed over once; otherwise a new read.
-std::shared_ptr<const FolderContents> takeFolderRead(const QString& path);
+// anything but folders and regular files (devices, pipes, sockets) left out. Without a
+// chain, one is made for this read.
+std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOptions options = {},
+                                           FolderChain* chain = nullptr);
 
 // The length in bytes of the regular file at `path` (symbolic links followed), or -1
-// when it is missing, unreadable or not a regular file. Files of the folder read last
-// are looked up through its open descriptor.
+// when it is missing, unreadable or not a regular file.
 qint64 fileLength(const QString& path);
 
 // Joins a folder path and a name: a root ("/" or "C:\") keeps its one separator,

@@ -1,10 +1,8 @@
 #include "files/volumes.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSet>
-#include <QStorageInfo>
+
+#include "files/mounts.h"
 
 namespace {
 
@@ -13,15 +11,18 @@ QString withSeparator(QString path) {
   return path;
 }
 
-bool isPersonalDrive(const QStorageInfo& s) {
+// How long a drive may take to answer before it counts as not ready.
+constexpr int kAnswerLimitMs = 1000;
+
+bool isPersonalDrive(const MountEntry& s) {
   static const QSet<QByteArray> pseudo = {
       "proc",       "sysfs",    "devpts",     "devtmpfs",  "cgroup",          "cgroup2",
       "securityfs", "pstore",   "bpf",        "debugfs",   "tracefs",         "mqueue",
       "hugetlbfs",  "configfs", "fusectl",    "autofs",    "binfmt_misc",     "efivarfs",
       "nsfs",       "ramfs",    "rpc_pipefs", "selinuxfs", "overlay_internal"};
-  const QByteArray type = s.fileSystemType();
+  const QByteArray type = s.type;
   if (pseudo.contains(type)) return false;
-  const QString root = s.rootPath();
+  const QString root = s.mountPoint;
   if (root == "/") return true;
   if (type == "tmpfs") return false;
   for (const char* system : {"/proc", "/sys", "/dev", "/run", "/boot/efi", "/snap"}) {
@@ -33,19 +34,23 @@ bool isPersonalDrive(const QStorageInfo& s) {
 
 class SystemVolumeSource : public VolumeSource {
  public:
+  // From the mount table alone: listing the drives never waits on one of them.
   QList<Volume> volumes() const override {
     QList<Volume> result;
-    for (const QStorageInfo& s : QStorageInfo::mountedVolumes()) {
+    QSet<QString> seen;
+    for (const MountEntry& s : readMountTable()) {
       if (!isPersonalDrive(s)) continue;
-      result.append({withSeparator(s.rootPath()), s.name()});
+      const QString point = withSeparator(s.mountPoint);
+      if (seen.contains(point)) continue;  // mounted over: one drive
+      seen.insert(point);
+      result.append({point, labelOfDevice(s.source)});
     }
     if (result.isEmpty()) result.append({QStringLiteral("/"), QString()});
     return result;
   }
 
   bool isReady(const QString& mountPoint) const override {
-    QDir dir(mountPoint);
-    return dir.exists() && dir.isReadable();
+    return mountAnswers(mountPoint, kAnswerLimitMs);
   }
 };
 

@@ -15,7 +15,8 @@ class VolumeSource {
  public:
   virtual ~VolumeSource() = default;
   virtual QList<Volume> volumes() const = 0;
-  // A drive is ready when its mount point can be listed.
+  // A drive is ready when its mount point can be listed; one that does not answer
+  // within about a second is not ready.
   virtual bool isReady(const QString& mountPoint) const = 0;
 };
 

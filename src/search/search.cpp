@@ -1,10 +1,10 @@
 // The recursive media search: the start and stop buttons, and the folder step that runs
 // whenever Dir2 is moved to a folder. Each subfolder is searched by moving Dir2 to it, so
-// the walk nests one level per folder; pending events run only before each descent.
+// the walk nests one level per folder; pending events run before each descent, and while
+// a folder read keeps the walk waiting (a slow or silent drive), so it can be stopped.
 #include <QCoreApplication>
 
 #include "app/filefind.h"
-#include "files/folderread.h"
 #include "text/numberformat.h"
 #include "files/stackroom.h"
 
@@ -45,6 +45,11 @@ void FileFind::cmdIniciar_Click() {
   List2->clear();
   List1->setVisible(true);
 
+  walkReader_.setPatterns(Text1->text());
+  walkReader_.setWaitHook([this] {
+    QCoreApplication::processEvents();
+    return !searchStopRequested;
+  });
   const QString start = Dir1->path();
   if (Dir2->path() == start) {
     Dir2->refresh();  // an unchanged path raises nothing, but the folder may have changed
@@ -52,6 +57,7 @@ void FileFind::cmdIniciar_Click() {
   } else {
     Dir2->setPath(start);  // runs the whole walk before it returns
   }
+  walkReader_.stop();  // what was read ahead of a stop is let go
 
   for (QWidget* w :
        {static_cast<QWidget*>(optFilme), static_cast<QWidget*>(optFoto),
@@ -83,7 +89,7 @@ void FileFind::scanFolder() {
     for (int i = 0; i <= last; ++i) {
       File1->setListIndex(i);
       const QString name = File1->fileName();
-      const qint64 length = fileLength(pathHead + name);
+      const qint64 length = walkReader_.fileLength(pathHead + name);
       if (length < 0) continue;  // gone since the folder was read, or unreadable
       List1->addItem(folderLine, QString());
       List2->addItem(pathHead, name);

@@ -1,0 +1,240 @@
+#include "files/folderreader.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <list>
+#include <mutex>
+#include <thread>
+
+#include "files/wildcard.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kPatientWait = std::chrono::milliseconds(100);
+constexpr auto kEventSlice = std::chrono::milliseconds(20);
+constexpr int kReaders = 3;
+
+// Roughly what a read holds in memory.
+size_t footprint(const FolderContents& c) {
+  size_t bytes = sizeof c + c.fileNames.size() + c.fileEnds.size() * sizeof(size_t) +
+                 c.matchLengths.size() * sizeof(qint64);
+  for (const QString& s : c.subfolders) bytes += 32 + size_t(s.size()) * 2;
+  for (const QString& s : c.matches) bytes += 32 + size_t(s.size()) * 2;
+  return bytes;
+}
+
+// The matching names of a read, sorted as the file list sorts them, and their lengths.
+void matchAhead(FolderContents& c, const PatternList& patterns, const QString& text) {
+  if (!c.ok || text.isEmpty()) return;
+  for (int i = 0; i < c.fileCount(); ++i) {
+    const QByteArrayView name = c.fileBytes(i);
+    if (patterns.matches(name)) c.matches.append(decodeFileName(name));
+  }
+  sortNames(c.matches);
+  c.matchLengths.reserve(size_t(c.matches.size()));
+  for (const QString& name : std::as_const(c.matches)) c.matchLengths.push_back(c.lengthOf(name));
+  c.matchedFor = text;
+}
+
+}  // namespace
+
+struct FolderReader::Job {
+  QString path;
+  enum class State { Planned, Reading, Done } state = State::Planned;
+  bool inPlan = true;
+  std::list<std::shared_ptr<Job>>::iterator where;
+  std::shared_ptr<FolderContents> result;
+  size_t bytes = 0;
+};
+
+// What the walk and its reader threads share. Threads hold it too, so a thread that
+// returns long after its walk was given up finds it still there, sees `ended` and leaves.
+struct FolderReader::Shared {
+  std::mutex mutex;
+  std::condition_variable work;          // a job may be started, or the readers should end
+  std::condition_variable done;          // a job was finished
+  std::list<std::shared_ptr<Job>> plan;  // in the order the walk takes the folders
+  size_t bytesAhead = 0;                 // held by finished jobs still in the plan
+  bool ended = false;
+  FolderReadOptions options;
+  QString patternText;
+  PatternList patterns;
+
+  // The first planned job within the bound, or null.
+  std::shared_ptr<Job> nextJob() {
+    int index = 0;
+    for (const auto& job : plan) {
+      if (index >= kFoldersAhead || (index > 0 && bytesAhead >= kBytesAhead)) break;
+      if (job->state == Job::State::Planned) return job;
+      ++index;
+    }
+    return nullptr;
+  }
+
+  void drop(std::list<std::shared_ptr<Job>>::iterator from,
+            std::list<std::shared_ptr<Job>>::iterator to) {
+    for (auto it = from; it != to; ++it) {
+      (*it)->inPlan = false;
+      if ((*it)->state == Job::State::Done) bytesAhead -= (*it)->bytes;
+    }
+    plan.erase(from, to);
+  }
+
+  void finish(const std::shared_ptr<Job>& job, std::shared_ptr<FolderContents> result) {
+    job->bytes = footprint(*result);
+    job->result = std::move(result);
+    job->state = Job::State::Done;
+    if (job->inPlan) {
+      bytesAhead += job->bytes;
+      const auto next = std::next(job->where);
+      for (const QString& sub : std::as_const(job->result->subfolders)) {
+        auto child = std::make_shared<Job>();
+        child->path = sub;
+        child->where = plan.insert(next, child);
+      }
+    }
+  }
+
+  static void run(std::shared_ptr<Shared> s) {
+    FolderChain chain;  // this thread's descriptors and entry buffer
+    std::unique_lock<std::mutex> lock(s->mutex);
+    while (!s->ended) {
+      const std::shared_ptr<Job> job = s->nextJob();
+      if (!job) {
+        s->work.wait(lock);
+        continue;
+      }
+      job->state = Job::State::Reading;
+      const QString path = job->path;
+      const FolderReadOptions options = s->options;
+      const QString text = s->patternText;
+      const PatternList patterns = s->patterns;
+      lock.unlock();
+      std::shared_ptr<FolderContents> result = readFolder(path, options, &chain);
+      matchAhead(*result, patterns, text);
+      lock.lock();
+      s->finish(job, std::move(result));
+      s->done.notify_all();
+      s->work.notify_all();
+    }
+  }
+};
+
+FolderReader::FolderReader() = default;
+
+FolderReader::~FolderReader() {
+  stop();
+}
+
+void FolderReader::setOptions(FolderReadOptions options) {
+  options_ = options;
+  stop();
+}
+
+void FolderReader::setPatterns(const QString& patterns) {
+  if (patterns == patterns_) return;
+  patterns_ = patterns;
+  if (!shared_) return;
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->patternText = patterns;
+  shared_->patterns = PatternList(patterns);
+}
+
+void FolderReader::setWaitHook(std::function<bool()> keepWaiting) {
+  keepWaiting_ = std::move(keepWaiting);
+}
+
+void FolderReader::stop() {
+  last_.reset();
+  lastFresh_ = false;
+  if (!shared_) return;
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->ended = true;
+    shared_->drop(shared_->plan.begin(), shared_->plan.end());
+  }
+  shared_->work.notify_all();
+  shared_.reset();  // threads still reading let go of it when they return
+}
+
+std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, bool fresh) {
+  if (!shared_) {
+    shared_ = std::make_shared<Shared>();
+    shared_->options = options_;
+    shared_->patternText = patterns_;
+    shared_->patterns = PatternList(patterns_);
+    for (int i = 0; i < kReaders; ++i) std::thread(&Shared::run, shared_).detach();
+  }
+  const std::shared_ptr<Shared> s = shared_;
+  std::unique_lock<std::mutex> lock(s->mutex);
+  auto found = s->plan.begin();
+  while (!fresh && found != s->plan.end() && (*found)->path != path) ++found;
+  std::shared_ptr<Job> job;
+  if (found != s->plan.end() && !fresh) {
+    s->drop(s->plan.begin(), found);  // folders the walk did not enter
+    job = *found;
+  } else {
+    s->drop(s->plan.begin(), s->plan.end());  // the walk went elsewhere: plan from here
+    job = std::make_shared<Job>();
+    job->path = path;
+    job->where = s->plan.insert(s->plan.end(), job);
+    s->work.notify_all();
+  }
+  const Clock::time_point patientUntil = Clock::now() + kPatientWait;
+  while (job->state != Job::State::Done) {
+    if (Clock::now() < patientUntil || !keepWaiting_) {
+      s->done.wait_until(lock, keepWaiting_ ? patientUntil : Clock::now() + kEventSlice);
+      continue;
+    }
+    lock.unlock();
+    const bool keep = keepWaiting_();
+    lock.lock();
+    if (!keep) {
+      lock.unlock();
+      stop();  // the stuck read is left to its thread
+      return nullptr;
+    }
+    if (job->state != Job::State::Done) s->done.wait_for(lock, kEventSlice);
+  }
+  if (job->inPlan) {
+    s->drop(job->where, std::next(job->where));
+    s->work.notify_all();  // room for one more ahead
+  }
+  return job->result;
+}
+
+std::shared_ptr<const FolderContents> FolderReader::read(const QString& path) {
+  std::shared_ptr<const FolderContents> result = await(path, false);
+  if (result && result->ok && !result->unchanged()) result = await(path, true);
+  last_ = result;
+  lastFresh_ = bool(result);
+  cursor_ = 0;
+  return result;
+}
+
+std::shared_ptr<const FolderContents> FolderReader::take(const QString& path) {
+  if (last_ && lastFresh_ && last_->path == path) {
+    lastFresh_ = false;
+    return last_;
+  }
+  return read(path);
+}
+
+qint64 FolderReader::fileLength(const QString& path) {
+  const qsizetype cut = path.lastIndexOf('/');
+  if (cut < 0 || !last_ || !last_->handle) return ::fileLength(path);
+  const QStringView folder = QStringView(path).left(cut == 0 ? 1 : cut);
+  if (folder != last_->path && !(cut > 0 && QStringView(path).left(cut + 1) == last_->path)) {
+    return ::fileLength(path);
+  }
+  const QStringView name = QStringView(path).mid(cut + 1);
+  // A file removed or added since the read changes its folder: then it is asked anew.
+  if (last_->matchedFor.isEmpty() || !last_->unchanged()) return last_->lengthOf(name);
+  const QStringList& matches = last_->matches;
+  qsizetype at = cursor_ < matches.size() && matches[cursor_] == name ? cursor_ : -1;
+  if (at < 0) at = matches.indexOf(name);
+  if (at < 0) return last_->lengthOf(name);
+  cursor_ = at + 1;
+  return last_->matchLengths[size_t(at)];
+}

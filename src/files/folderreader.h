@@ -1,0 +1,57 @@
+#pragma once
+
+// The folder reads of a walk down a tree. Reader threads read the folders ahead of the
+// walk, in the order it will take them (each folder, then its subfolders by name, depth
+// first), together with the lengths of the files that match the walk's patterns, and
+// stay a bounded way ahead. The walk takes the results in order on its own thread. A read
+// the walk waits for longer than a moment lets the caller run its events meanwhile and
+// give the read up; a read that never returns is left behind, never waited for.
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "files/folderread.h"
+
+class FolderReader {
+ public:
+  FolderReader();
+  ~FolderReader();  // does not wait for reads in progress
+  FolderReader(const FolderReader&) = delete;
+  FolderReader& operator=(const FolderReader&) = delete;
+
+  void setOptions(FolderReadOptions options);
+  // The pattern list (as the file list takes it) whose files' lengths are read ahead.
+  void setPatterns(const QString& patterns);
+  // Called over and over while a read keeps the walk waiting for more than about 100 ms;
+  // returning false gives the read up.
+  void setWaitHook(std::function<bool()> keepWaiting);
+
+  // The contents of `path`: the read made ahead when the walk went where it was foreseen
+  // and the folder has not changed since, otherwise a read made now. Null when the wait
+  // was given up.
+  std::shared_ptr<const FolderContents> read(const QString& path);
+  // The read `read` made of `path` last, handed over once; otherwise read(path).
+  std::shared_ptr<const FolderContents> take(const QString& path);
+  // The length of the regular file at `path`, -1 when missing or unreadable. Files of the
+  // folder read last are answered from the read ahead while that folder is unchanged.
+  qint64 fileLength(const QString& path);
+  // Ends the read ahead and lets go of what it holds; reads in progress are abandoned.
+  void stop();
+
+  static constexpr int kFoldersAhead = 64;
+  static constexpr size_t kBytesAhead = 32u << 20;
+
+ private:
+  struct Job;
+  struct Shared;
+  std::shared_ptr<const FolderContents> await(const QString& path, bool fresh);
+
+  std::shared_ptr<Shared> shared_;  // null until the first read, and after a stop
+  FolderReadOptions options_;
+  QString patterns_;
+  std::function<bool()> keepWaiting_;
+  std::shared_ptr<const FolderContents> last_;
+  bool lastFresh_ = false;
+  qsizetype cursor_ = 0;  // the match the next length query most likely asks for
+};
