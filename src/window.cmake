@@ -10,6 +10,7 @@ vistara_room(vistara_window FOLDERS app search viewing photo player
     app/returntosearch.cpp
     app/startup.cpp
     app/wiring.cpp
+    search/drives.cpp
     search/mediakind.cpp
     search/search.cpp
     viewing/navigation.cpp

@@ -292,8 +292,13 @@ class SearchTest : public QObject {
     QTest::addColumn<QString>("path");
     QTest::newRow("root") << "/"
                           << "/a.jpg";
+#ifdef Q_OS_WIN
     QTest::newRow("drive root") << "C:\\"
                                 << "C:\\a.jpg";
+#else
+    QTest::newRow("backslash is part of a name") << "/C:\\"
+                                                 << "/C:\\/a.jpg";
+#endif
     QTest::newRow("three letters") << "/abc"
                                    << "/abc/a.jpg";
     QTest::newRow("deeper") << "/abc/de"
@@ -313,6 +318,16 @@ class SearchTest : public QObject {
     search(w, tree.path("abc"), kPhotos);
     QCOMPARE(lines(w.List2), QStringList{tree.path("abc/a.jpg")});
     QCOMPARE(w.List1->list(0), folderLine(tree.path("abc")));
+  }
+
+  // A backslash is an ordinary character of a name here, not a separator.
+  void folderNamedWithABackslash() {
+    TestTree tree;
+    tree.file("back\\/a.jpg", 2048);
+    FileFind& w = *t_.window;
+    search(w, tree.path("back\\"), kPhotos);
+    QCOMPARE(lines(w.List2), QStringList{tree.path("back\\/a.jpg")});
+    QCOMPARE(fileLength(w.List2->list(0)), qint64(2048));
   }
 
   // ---- locking and stopping ----

@@ -96,3 +96,9 @@ bool FileFind::eventFilter(QObject* watched, QEvent* event) {
   }
   return QWidget::eventFilter(watched, event);
 }
+
+void FileFind::setSearchControlsEnabled(bool on) {
+  for (QWidget* c : std::initializer_list<QWidget*>{cmdIniciar, Drive1, Dir1, cmdParar, cmdSaida}) {
+    c->setEnabled(on);
+  }
+}

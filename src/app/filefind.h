@@ -9,20 +9,20 @@
 #include <functional>
 #include <memory>
 
-#include "files/folderreader.h"
 #include "controls/counterlabel.h"
 #include "controls/drivelist.h"
 #include "controls/filelist.h"
 #include "controls/folderlist.h"
 #include "controls/imagebox.h"
 #include "controls/listbox.h"
-#include "media/mediaplayer.h"
 #include "controls/messagebox.h"
 #include "controls/slider.h"
 #include "controls/textbox.h"
 #include "controls/timer.h"
-#include "files/volumes.h"
 #include "controls/windowloss.h"
+#include "files/folderreader.h"
+#include "files/volumes.h"
+#include "media/mediaplayer.h"
 
 // What the window stands on that tests may replace; empty members take the real ones.
 struct FileFindServices {
@@ -181,6 +181,9 @@ class FileFind : public QWidget {
  private:
   void buildDesign();
   void wireEvents();
+  // The buttons and lists that start a search, choose where, or end the program: locked
+  // while a file is viewed, freed on the return to search and at the end of a search.
+  void setSearchControlsEnabled(bool on);
   QSize frameExtra() const;
 
   std::unique_ptr<VolumeSource> volumes_;

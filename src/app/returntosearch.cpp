@@ -7,11 +7,8 @@ void FileFind::cmdBusca_Click() {
   tw::setLeft(List1, 3966);
   tw::setTop(List1, 1440);
   tw::setWidth(List1, 3255);
-  for (QWidget* w : {static_cast<QWidget*>(cmdIniciar), static_cast<QWidget*>(Drive1),
-                     static_cast<QWidget*>(Dir1), static_cast<QWidget*>(cmdParar),
-                     static_cast<QWidget*>(cmdMostraArq), static_cast<QWidget*>(cmdSaida)}) {
-    w->setEnabled(true);
-  }
+  setSearchControlsEnabled(true);
+  cmdMostraArq->setEnabled(true);
   if (optFoto->isChecked()) {
     Timer2->setEnabled(false);
     frmFoto->setVisible(false);

@@ -218,8 +218,12 @@ QString joinPath(const QString& folder, const QString& name) {
   return withTrailingSeparator(folder) + name;
 }
 
+// A backslash is an ordinary character of a POSIX name; only Windows drive roots end in one.
 QString withTrailingSeparator(const QString& folder) {
-  if (folder.endsWith('/') || folder.endsWith('\\')) return folder;
+#ifdef Q_OS_WIN
+  if (folder.endsWith('\\')) return folder;
+#endif
+  if (folder.endsWith('/')) return folder;
   return folder + QLatin1Char('/');
 }
 

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "files/searchlog.h"
 #include "files/wildcard.h"
 
 namespace {
@@ -192,6 +193,7 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     lock.lock();
     if (!keep) {
       lock.unlock();
+      qCWarning(searchLog, "gave up waiting for the folder %s", qUtf8Printable(path));
       stop();  // the stuck read is left to its thread
       return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "files/mounts.h"
 
+#include "files/searchlog.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/statvfs.h>
@@ -143,5 +145,9 @@ bool mountAnswers(const QString& mountPoint, int limitMs) {
   }).detach();
   std::unique_lock<std::mutex> lock(check->mutex);
   check->done.wait_for(lock, std::chrono::milliseconds(limitMs), [&] { return check->finished; });
+  if (!check->finished) {
+    qCWarning(searchLog, "the drive %s did not answer within %d ms", qUtf8Printable(mountPoint),
+              limitMs);
+  }
   return check->finished && check->answer;
 }

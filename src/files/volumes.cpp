@@ -2,14 +2,10 @@
 
 #include <QSet>
 
+#include "files/folderread.h"
 #include "files/mounts.h"
 
 namespace {
-
-QString withSeparator(QString path) {
-  if (!path.endsWith('/')) path += '/';
-  return path;
-}
 
 // How long a drive may take to answer before it counts as not ready.
 constexpr int kAnswerLimitMs = 1000;
@@ -40,7 +36,7 @@ class SystemVolumeSource : public VolumeSource {
     QSet<QString> seen;
     for (const MountEntry& s : readMountTable()) {
       if (!isPersonalDrive(s)) continue;
-      const QString point = withSeparator(s.mountPoint);
+      const QString point = withTrailingSeparator(s.mountPoint);
       if (seen.contains(point)) continue;  // mounted over: one drive
       seen.insert(point);
       result.append({point, labelOfDevice(s.source)});
@@ -61,7 +57,7 @@ std::unique_ptr<VolumeSource> makeSystemVolumeSource() {
 }
 
 QString volumeOf(const QList<Volume>& volumes, const QString& path) {
-  const QString p = withSeparator(path);
+  const QString p = withTrailingSeparator(path);
   QString best;
   for (const Volume& v : volumes) {
     if (p.startsWith(v.mountPoint) && v.mountPoint.size() > best.size()) best = v.mountPoint;

@@ -15,20 +15,21 @@ char lowered(char c) {
   return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
 }
 
-// The matcher of wildcardMatch over bytes, the name folded to lower case on the way.
-bool asciiMatch(const std::string& pattern, QByteArrayView name) {
-  size_t p = 0, starP = std::string::npos;
-  qsizetype n = 0, starN = 0;
-  const size_t pl = pattern.size();
-  const qsizetype nl = name.size();
+// The one matcher: '*' any run, '?' any one character; iterative with a single backtrack
+// point, so linear in practice and never recursive. `fold` prepares each name character
+// (the pattern is folded already).
+template <typename Pattern, typename Name, typename Fold>
+bool globMatch(const Pattern& pattern, const Name& name, Fold fold) {
+  const qsizetype pl = qsizetype(pattern.size()), nl = qsizetype(name.size());
+  qsizetype p = 0, n = 0, starP = -1, starN = 0;
   while (n < nl) {
-    if (p < pl && (pattern[p] == '?' || pattern[p] == lowered(name[n]))) {
+    if (p < pl && (pattern[p] == '?' || pattern[p] == fold(name[n]))) {
       ++p;
       ++n;
     } else if (p < pl && pattern[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (starP != std::string::npos) {
+    } else if (starP >= 0) {
       p = starP + 1;
       n = ++starN;
     } else {
@@ -68,29 +69,11 @@ bool PatternList::matches(QByteArrayView nativeName) const {
   }
   // An ASCII name can only match patterns whose folded form is ASCII too.
   for (const std::string& p : asciiPatterns_) {
-    if (asciiMatch(p, nativeName)) return true;
+    if (globMatch(p, nativeName, lowered)) return true;
   }
   return false;
 }
 
-// Iterative matcher with single backtrack point: linear in practice, no recursion.
 bool wildcardMatch(const QString& pattern, const QString& name) {
-  qsizetype p = 0, n = 0, starP = -1, starN = 0;
-  const qsizetype pl = pattern.size(), nl = name.size();
-  while (n < nl) {
-    if (p < pl && (pattern[p] == '?' || pattern[p] == name[n])) {
-      ++p;
-      ++n;
-    } else if (p < pl && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (starP >= 0) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pl && pattern[p] == '*') ++p;
-  return p == pl;
+  return globMatch(pattern, name, [](QChar c) { return c; });
 }

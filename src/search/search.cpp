@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 
 #include "app/filefind.h"
-#include "text/numberformat.h"
 #include "files/stackroom.h"
+#include "text/numberformat.h"
 
 namespace {
 
@@ -59,14 +59,11 @@ void FileFind::cmdIniciar_Click() {
   }
   walkReader_.stop();  // what was read ahead of a stop is let go
 
-  for (QWidget* w :
-       {static_cast<QWidget*>(optFilme), static_cast<QWidget*>(optFoto),
-        static_cast<QWidget*>(cmdBusca), static_cast<QWidget*>(optMusica),
-        static_cast<QWidget*>(optSom), static_cast<QWidget*>(cmdIniciar),
-        static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(cmdParar),
-        static_cast<QWidget*>(cmdMostraArq), static_cast<QWidget*>(List1)}) {
-    w->setEnabled(true);
-  }
+  for (QWidget* kind : {optFilme, optFoto, optMusica, optSom}) kind->setEnabled(true);
+  cmdBusca->setEnabled(true);
+  setSearchControlsEnabled(true);  // Saida was never locked by the search
+  cmdMostraArq->setEnabled(true);
+  List1->setEnabled(true);
   cmdIniciar->setFocus();
 }
 

@@ -44,11 +44,7 @@ void FileFind::List1_Click() {
     }
   }
   moveListToViewingPlace(*this);
-  for (QWidget* c : {static_cast<QWidget*>(cmdIniciar), static_cast<QWidget*>(Drive1),
-                     static_cast<QWidget*>(Dir1), static_cast<QWidget*>(cmdParar),
-                     static_cast<QWidget*>(cmdSaida)}) {
-    c->setEnabled(false);
-  }
+  setSearchControlsEnabled(false);
   if (!optFoto->isChecked()) {
     skipFolderLine(*this);
     frmFilme->setVisible(true);

@@ -10,11 +10,8 @@ void FileFind::cmdMostraArq_Click() {
     return;
   }
   moveListToViewingPlace(*this);
-  for (QWidget* c : {static_cast<QWidget*>(cmdMostraArq), static_cast<QWidget*>(cmdIniciar),
-                     static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1),
-                     static_cast<QWidget*>(cmdParar), static_cast<QWidget*>(cmdSaida)}) {
-    c->setEnabled(false);
-  }
+  cmdMostraArq->setEnabled(false);
+  setSearchControlsEnabled(false);
   if (!optFoto->isChecked()) {
     frmFilme->setVisible(true);
     frmFoto->setVisible(false);
