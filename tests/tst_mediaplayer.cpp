@@ -102,7 +102,7 @@ class TestMediaPlayer : public QObject {
     clock.restart();
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() >= p0 + 0.8, 3000);
     const double moved = player.currentPosition() - p0, took = clock.elapsed() / 1000.0;
-    QVERIFY2(std::abs(moved - took) < 0.25,
+    QVERIFY2(std::abs(moved - took) < 1.0,
              qPrintable(QString("moved %1 s in %2 s").arg(moved).arg(took)));
 
     // Pause freezes the position.
@@ -130,7 +130,7 @@ class TestMediaPlayer : public QObject {
     QCOMPARE(player.state(), MediaPlayer::kRunning);
     QTRY_VERIFY_WITH_TIMEOUT(player.state() != MediaPlayer::kRunning, 3000);
     const double expected = player.duration() - from, ran = clock.elapsed() / 1000.0;
-    QVERIFY2(std::abs(ran - expected) < 0.25,
+    QVERIFY2(std::abs(ran - expected) < 1.0,
              qPrintable(QString("ran %1 s of an expected %2 s").arg(ran).arg(expected)));
     QCOMPARE(player.state(), 0);
   }

@@ -12,6 +12,7 @@
 
 #include "platform/folderread.h"
 #include "support/fakes.h"
+#include "support/input.h"
 #include "support/tree.h"
 
 namespace {
@@ -36,8 +37,8 @@ QStringList lines(const ListBox* list) {
 // Starts a search of `folder` for `patterns` the way a person does.
 void search(FileFind& w, const QString& folder, const QString& patterns) {
   QVERIFY(w.Dir1->setPath(folder));
-  w.Text1->setText(patterns);
-  QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
+  typeInto(w.Text1, patterns);
+  clickButton(w.cmdIniciar);
 }
 
 // The controls a search locks, and whether each is enabled.
@@ -94,10 +95,11 @@ class SearchTest : public QObject {
     QFETCH(QString, button);
     QFETCH(QString, patterns);
     FileFind& w = *t_.window;
-    w.Text1->setText(QStringLiteral("*.txt"));
-    QTest::mouseClick(w.findChild<QWidget*>(button), Qt::LeftButton);
+    typeInto(w.Text1, QStringLiteral("*.txt"));
+    QCOMPARE(w.Text1->text(), QStringLiteral("*.txt"));
+    clickButton(w.findChild<QAbstractButton*>(button));
     QCOMPARE(w.Text1->text(), patterns);
-    QTest::mouseClick(w.optFoto, Qt::LeftButton);
+    clickButton(w.optFoto);
     QCOMPARE(w.Text1->text().size(), 31);  // two blanks before "*.wmf"
   }
 
@@ -106,16 +108,30 @@ class SearchTest : public QObject {
     tree.folder("a");
     FileFind& w = *t_.window;
     QVERIFY(w.Dir1->setPath(tree.root()));
-    QTest::mouseClick(w.optFoto, Qt::LeftButton);
+    clickButton(w.optFoto);
     const QString drive = w.Drive1->drive();
     tree.folder("b");
     QCOMPARE(w.Dir1->listCount(), 1);
-    QTest::mouseClick(w.cmdAtualizar, Qt::LeftButton);
+    clickButton(w.cmdAtualizar);
     QCOMPARE(w.Dir1->listCount(), 2);  // the new folder is seen
     QCOMPARE(w.Dir1->path(), tree.root());
     QCOMPARE(w.Drive1->drive(), drive);
     QCOMPARE(w.Text1->text(), kPhotos);
     QVERIFY(w.optFoto->isChecked());
+  }
+
+  // A double click on a folder opens it; the next search starts there.
+  void aDoubleClickOpensAFolder() {
+    TestTree tree;
+    tree.file("a/in.avi", 1024);
+    tree.file("b/out.avi", 1024);
+    FileFind& w = *t_.window;
+    QVERIFY(w.Dir1->setPath(tree.root()));
+    openFolder(w.Dir1, tree.path("a"));
+    QCOMPARE(w.Dir1->path(), tree.path("a"));
+    QCOMPARE(w.Dir1->listCount(), 0);
+    clickButton(w.cmdIniciar);
+    QCOMPARE(lines(w.List2), QStringList{tree.path("a/in.avi")});
   }
 
   void driveChange_data() {
@@ -142,12 +158,11 @@ class SearchTest : public QObject {
     TestWindow t = makeTestWindow({a, b});
     FileFind& w = *t.window;
     w.showCentred();
-    w.Drive1->setDrive(a);
+    chooseDrive(w.Drive1, a);
     QCOMPARE(w.Dir1->path(), tree.path("A"));
-    w.cmdSaida->setFocus();
     for (const QString& d : unready) t.volumes->unready.insert(d == "A" ? a : b);
 
-    w.Drive1->setDrive(b);
+    chooseDrive(w.Drive1, b);
     QCOMPARE(t.messages->shown.size(), messages);
     for (const QString& m : t.messages->shown) QCOMPARE(m, "Dispositivo não está preparado...");
     QCOMPARE(w.Drive1->drive(), endsOn == "A" ? a : b);
@@ -347,7 +362,7 @@ class SearchTest : public QObject {
     connect(w.List1, &ListBox::click, &w, [&] {
       if (!scheduled && w.List2->list(w.List2->listCount() - 1).endsWith("c1.avi")) {
         scheduled = true;  // runs in the next event run, before the next descent
-        QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(w.cmdParar, Qt::LeftButton); });
+        QTimer::singleShot(0, &w, [&w] { clickButton(w.cmdParar); });
       }
     });
     search(w, tree.root(), kFilms);
@@ -367,7 +382,7 @@ class SearchTest : public QObject {
     tree.file("s/a.avi");
     FileFind& w = *t_.window;
     const QString label = w.lblConta->text();
-    QTest::mouseClick(w.cmdParar, Qt::LeftButton);
+    clickButton(w.cmdParar);
     QCOMPARE(w.lblConta->text(), label);
     QCOMPARE(lockedControls(w), kAllOn);
     search(w, tree.root(), kFilms);
@@ -413,13 +428,13 @@ class SearchTest : public QObject {
     FileFind& w = *t_.window;
     const QString label = w.lblConta->text();
     QVERIFY(w.Dir1->setPath(tree.path("start")));
-    w.Text1->setText(kFilms);
+    typeInto(w.Text1, kFilms);
     if (beforeTheClick) {
       QVERIFY(tree.remove("start"));
     } else {
       QTimer::singleShot(0, &w, [&] { tree.remove("start"); });
     }
-    QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
+    clickButton(w.cmdIniciar);
     QCOMPARE(w.fileCount, 0);
     QCOMPARE(w.List2->listCount(), 0);
     QCOMPARE(w.lblConta->text(), label);
@@ -449,7 +464,7 @@ class SearchTest : public QObject {
       w.show();
       QTimer::singleShot(0, &w, [&w] {
         w.resize(900, 700);
-        QTest::mouseClick(w.cmdSaida, Qt::LeftButton);
+        clickButton(w.cmdSaida);
       });
       search(w, childTree, kFilms);
       QFAIL("the search went on after the exit button");
