@@ -11,6 +11,7 @@
 #include "platform/midisong.h"
 #include "platform/mpvplayer.h"
 #include "platform/mpvview.h"
+#include "support/media.h"
 
 // The real player on small files made by tests/data/make-media-fixtures.sh,
 // with no sound card and no display.
@@ -18,23 +19,8 @@ class TestMediaPlayer : public QObject {
   Q_OBJECT
 
  private:
-  static QString media(const QString& name) {
-    return QStringLiteral(VISTARA_TEST_DATA "/media/") + name;
-  }
-
-  // The true length of each fixture, as measured when it was made.
-  static double trueDuration(const QString& name) {
-    QFile list(media("durations.txt"));
-    if (!list.open(QIODevice::ReadOnly)) return -1;
-    while (!list.atEnd()) {
-      const QList<QByteArray> f = list.readLine().trimmed().split(' ');
-      if (f.size() == 2 && f[0] == name.toUtf8()) {
-        const double d = f[1].toDouble();
-        return name.endsWith(".mid") ? d + MidiSong::kTailSeconds : d;
-      }
-    }
-    return -1;
-  }
+  static QString media(const QString& name) { return mediaFixture(name); }
+  static double trueDuration(const QString& name) { return fixtureDuration(name); }
 
   // Lets `ms` of real time pass: needed to show that nothing moves.
   static void letTimePass(int ms) {

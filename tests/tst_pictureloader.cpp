@@ -9,13 +9,12 @@
 #include <QtTest>
 
 #include "platform/pictureloader.h"
+#include "support/samples.h"
 
 namespace {
 
 QString samplesDir() {
-  QString dir = qEnvironmentVariable("VISTARA_SAMPLES");
-  if (dir.isEmpty()) dir = qEnvironmentVariable("VISTARA_SAMPLES_DEFAULT");
-  return dir;
+  return samplesFolder();
 }
 
 #define REQUIRE_SAMPLES(rel)                            \

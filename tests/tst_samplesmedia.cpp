@@ -11,6 +11,8 @@
 
 #include "platform/midisong.h"
 #include "platform/mpvplayer.h"
+#include "support/child.h"
+#include "support/samples.h"
 
 // Every real sample under $VISTARA_SAMPLES/media opens in the real player,
 // reports a plausible length and plays its first seconds. Each file plays in a
@@ -22,9 +24,7 @@ namespace {
 constexpr char kChildFlag[] = "--play-one";
 
 QString samplesDir() {
-  QString dir = qEnvironmentVariable("VISTARA_SAMPLES");
-  if (dir.isEmpty()) dir = qEnvironmentVariable("VISTARA_SAMPLES_DEFAULT");
-  return dir + "/media";
+  return samplesFolder() + "/media";
 }
 
 // The child: opens one file, plays up to two seconds of it (or to its end) and
@@ -87,18 +87,11 @@ class TestSamplesMedia : public QObject {
 
   void samples() {
     QFETCH(QString, path);
-    QProcess child;
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    child.start(QCoreApplication::applicationFilePath(), {kChildFlag, path});
-    QVERIFY(child.waitForStarted());
-    if (!child.waitForFinished(30000)) {
-      child.kill();
-      child.waitForFinished();
-      QFAIL("the player did not finish within 30 s");
-    }
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(child.exitCode() == 0, child.exitCode() == 2 ? "never opened" : "did not play on");
-    const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+    const ChildRun child = runSelf({kChildFlag, path}, 30000);
+    if (!child.finished) QFAIL("the player did not finish within 30 s");
+    QVERIFY(!child.crashed);
+    QVERIFY2(child.exitCode == 0, child.exitCode == 2 ? "never opened" : "did not play on");
+    const QList<QByteArray> f = child.out.trimmed().split(' ');
     QCOMPARE(f.size(), 5);
     const double duration = f[0].toDouble();
     qInfo("duration %.3f s, opened in %s ms, %s x %s twips, played to %.2f s", duration,

@@ -4,13 +4,13 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include "platform/folderread.h"
+#include "support/child.h"
 #include "support/fakes.h"
 #include "support/input.h"
 #include "support/tree.h"
@@ -471,16 +471,12 @@ class SearchTest : public QObject {
     }
     TestTree tree;  // made here: the child ends without tidying up
     for (int i = 0; i < 50; ++i) tree.file(QString("d%1/f.avi").arg(i));
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("VISTARA_EXIT_CHILD", tree.root());
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {"exitDuringTheEventRun"});
-    QVERIFY(child.waitForFinished(30000));
-    const QByteArray out = child.readAll();
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), 0);
+    const ChildRun child =
+        runSelf({"exitDuringTheEventRun"}, 30000, {{"VISTARA_EXIT_CHILD", tree.root()}});
+    QVERIFY(child.finished);
+    const QByteArray out = child.out + child.err;
+    QVERIFY(!child.crashed);
+    QCOMPARE(child.exitCode, 0);
     QVERIFY2(!out.contains("Totals:"), out.constData());  // ended inside the search
   }
 

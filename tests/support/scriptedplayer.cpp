@@ -15,12 +15,18 @@ void ScriptedPlayer::setFileName(const QString& path) {
   position_ = 0;
   state_ = 0;
   open_ = false;
+  ended_ = false;
   opening_ = !path.isEmpty();
 }
 
 void ScriptedPlayer::run() {
   ++runs;
-  if (open_) state_ = MediaPlayer::kRunning;
+  if (!open_) return;
+  if (ended_) {  // running a finished file plays it again
+    ended_ = false;
+    position_ = 0;
+  }
+  state_ = MediaPlayer::kRunning;
 }
 
 void ScriptedPlayer::pause() {
@@ -30,7 +36,10 @@ void ScriptedPlayer::pause() {
 
 void ScriptedPlayer::setCurrentPosition(double seconds) {
   seeks.append(seconds);
-  if (open_ && std::isfinite(seconds)) position_ = std::max(0.0, seconds);
+  if (!open_ || !std::isfinite(seconds)) return;
+  position_ = std::max(0.0, seconds);
+  if (ended_) state_ = 1;  // a seek from the end leaves the file stopped there
+  ended_ = false;
 }
 
 void ScriptedPlayer::setDisplaySize(int size) {
@@ -76,6 +85,7 @@ void ScriptedPlayer::failOpening() {
 
 void ScriptedPlayer::reachEnd() {
   if (!open_) return;
+  ended_ = true;
   state_ = 0;
   if (std::isfinite(duration_)) position_ = duration_;
 }

@@ -59,6 +59,7 @@ class ScriptedPlayer : public MediaPlayer {
   QWidget* area_;
   QString file_;
   bool open_ = false;
+  bool ended_ = false;
   int state_ = 0;
   bool opening_ = false;
   double position_ = 0;
