@@ -215,9 +215,11 @@ class AppTest : public QObject {
     // A full-screen photo fitted to 9280 x 3225 keeps its size and is only recentred.
     tw::setWidth(w.Image2, 9280);
     tw::setHeight(w.Image2, 3225);
-    w.setOuterWidth(outerW);
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setOuterWidth(outerW);  // as a person drags the window's edges
     w.setOuterHeight(outerH);
-    w.Form_Resize();
+    QTRY_COMPARE(tw::width(w.frmImg2), outerW);
     QCOMPARE(tw::width(w.frmImg2), outerW);
     QCOMPARE(tw::height(w.frmImg2), outerH);
     QCOMPARE(w.maxPhotoWidth, maxW);

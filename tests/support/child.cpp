@@ -8,7 +8,8 @@ ChildRun runSelf(const QStringList& arguments, int limitMs,
   QProcess child;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
-  for (auto it = environment.begin(); it != environment.end(); ++it) env.insert(it.key(), it.value());
+  for (auto it = environment.begin(); it != environment.end(); ++it)
+    env.insert(it.key(), it.value());
   child.setProcessEnvironment(env);
   child.setProcessChannelMode(QProcess::SeparateChannels);
   child.start(QCoreApplication::applicationFilePath(), arguments);

@@ -1,4 +1,5 @@
 #pragma once
+// A writer of metafiles for tests, record by record, with or without a placeable header.
 
 #include <QByteArray>
 #include <QRect>
