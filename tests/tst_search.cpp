@@ -105,12 +105,14 @@ class SearchTest : public QObject {
 
   void refreshChangesNothingElse() {
     TestTree tree;
-    tree.folder("a");
+    tree.file("a/x.jpg", 2048);
     FileFind& w = *t_.window;
     QVERIFY(w.Dir1->setPath(tree.root()));
     clickButton(w.optFoto);
-    const QString drive = w.Drive1->drive();
-    tree.folder("b");
+    clickButton(w.cmdIniciar);
+    QCOMPARE(w.List2->listCount(), 1);
+    const QString drive = w.Drive1->drive(), statistics = w.lblConta->text();
+    tree.file("b/y.jpg", 2048);
     QCOMPARE(w.Dir1->listCount(), 1);
     clickButton(w.cmdAtualizar);
     QCOMPARE(w.Dir1->listCount(), 2);  // the new folder is seen
@@ -118,6 +120,8 @@ class SearchTest : public QObject {
     QCOMPARE(w.Drive1->drive(), drive);
     QCOMPARE(w.Text1->text(), kPhotos);
     QVERIFY(w.optFoto->isChecked());
+    QCOMPARE(lines(w.List2), QStringList{tree.path("a/x.jpg")});  // no new search
+    QCOMPARE(w.lblConta->text(), statistics);
   }
 
   // A double click on a folder opens it; the next search starts there.
