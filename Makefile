@@ -4,7 +4,7 @@ JOBS     ?= $(shell nproc)
 WERROR   := $(if $(filter true,$(CI)),ON,OFF)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTARA_WERROR=$(WERROR)
 
-.PHONY: all deps build build-sanitized run test test-fast test-sanitized bench format fuzz clean
+.PHONY: all deps build build-sanitized run test test-fast test-sanitized bench format fuzz clean mutants
 
 # The sanitized build: AddressSanitizer and UndefinedBehaviorSanitizer over every test.
 SAN_BUILD ?= build-asan
@@ -48,6 +48,10 @@ bench: build
 package: build
 	@cmake --build $(BUILD) --target package
 
+# Wrong programs must fail the window's tests (long: not part of `make test`).
+mutants: deps
+	@scripts/mutants
+
 fuzz: deps
 	@scripts/run-fuzzers $(FUZZ_SECONDS)
 
@@ -55,4 +59,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-mutants

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "support/fakes.h"
+#include "support/input.h"
 #include "support/pictures.h"
 #include "support/tree.h"
 
@@ -56,7 +57,7 @@ qint64 residentKb() {
 
 void playToNextFile(FileFind& w) {
   QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() != 2 || w.Timer1->enabled(), 10000);
-  w.Timer1_Timer();
+  QVERIFY(tick(w.Timer1));
 }
 
 }  // namespace
@@ -78,25 +79,25 @@ class HardeningTest : public QObject {
     FileFind& w = *t.window;
     RecordingSink* messages = t.messages;
     w.showCentred();
-    w.optFoto->click();
+    clickButton(w.optFoto);
     searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 3);
-    w.cmdMostraArq_Click();
-    w.Timer2_Timer();
-    w.cmdTelaGrande_Click();
-    w.cmdProFoto2_Click();
-    w.cmdImage2Tela_Click();
-    w.cmdBusca_Click();
+    clickButton(w.cmdMostraArq);
+    QVERIFY(tick(w.Timer2));
+    clickButton(w.cmdTelaGrande);
+    clickButton(w.cmdProFoto2);
+    clickButton(w.cmdImage2Tela);
+    clickButton(w.cmdBusca);
     for (QRadioButton* kind : {w.optFilme, w.optSom, w.optMusica}) {
-      kind->click();
+      clickButton(kind);
       searchFrom(w, tree.root());
       QCOMPARE(w.List2->listCount(), 1);
-      w.cmdMostraArq_Click();
+      clickButton(w.cmdMostraArq);
       QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
-      w.cmdMenorFilme_Click();
-      w.cmdPararFilme_Click();
-      w.cmdPararFilme_Click();
-      w.cmdBusca_Click();
+      clickButton(w.cmdMenorFilme);
+      clickButton(w.cmdPararFilme);
+      clickButton(w.cmdPararFilme);
+      clickButton(w.cmdBusca);
     }
     QVERIFY(messages->shown.isEmpty());
     QCOMPARE(snapshot(tree.root()), before);
@@ -121,18 +122,19 @@ class HardeningTest : public QObject {
     }
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
-    w.optFoto->click();
+    clickButton(w.optFoto);
     searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 1000);
-    w.SlFoto->setValue(1);  // 10 ms a photo
-    QCOMPARE(w.Timer2->interval(), 10);
     int shown = 0;
     QString previous;
     connect(w.Timer2, &Timer::timer, this, [&] {
       if (w.Label3->text() != previous) ++shown;
       previous = w.Label3->text();
     });
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
+    w.SlFoto->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.SlFoto, Qt::Key_Home);  // 10 ms a photo
+    QCOMPARE(w.Timer2->interval(), 10);
     QTRY_VERIFY_WITH_TIMEOUT(w.viewStopped, 120000);  // the real timer, to the last photo
     QCOMPARE(w.List2->listIndex(), 999);
     QVERIFY2(shown >= 999, qPrintable(QString::number(shown)));
@@ -148,11 +150,11 @@ class HardeningTest : public QObject {
     TestWindow t = makeRealPlayerWindow();
     FileFind& w = *t.window;
     RecordingSink* messages = t.messages;
-    w.optFilme->click();
-    w.Text1->setText("*.avi;*.mpg;*.wav");
+    clickButton(w.optFilme);
+    typeInto(w.Text1, "*.avi;*.mpg;*.wav");
     searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 3);
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
     QFile::resize(folder + "/film-mjpeg-pcm.avi", 5000);  // truncated while it plays
     QVERIFY(QFile::remove(folder + "/film-mpeg1.mpg"));   // the next one is gone
@@ -164,16 +166,15 @@ class HardeningTest : public QObject {
     // A photo deleted and another truncated while on view.
     const QString a = makeRasterPhoto(folder, "a.png", 120, 80);
     const QString b = makeRasterPhoto(folder, "b.png", 60, 40);
-    w.cmdBusca_Click();
-    w.optFoto->click();
-    w.Text1->setText("*.png");
+    clickButton(w.cmdBusca);
+    clickButton(w.optFoto);
+    typeInto(w.Text1, "*.png");
     searchFrom(w, tree.root());
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     QFile::remove(a);
     QFile::resize(b, 30);
-    w.Timer2_Timer();
-    w.Timer2_Timer();
-    w.Timer2_Timer();
+    QVERIFY(tick(w.Timer2));
+    QVERIFY(tick(w.Timer2));  // the last photo: the end
     QVERIFY(w.viewStopped);
     QCOMPARE(w.Image1->naturalSize(), QSizeF(1800, 1200));  // a.png stayed on view
     QVERIFY(messages->shown.isEmpty());
@@ -194,14 +195,14 @@ class HardeningTest : public QObject {
     TestWindow t = makeRealPlayerWindow();
     FileFind& w = *t.window;
     RecordingSink* messages = t.messages;
-    w.optFilme->click();
-    w.Text1->setText("*.avi;*.wav;*.mpg;*.mid");
+    clickButton(w.optFilme);
+    typeInto(w.Text1, "*.avi;*.wav;*.mpg;*.mid");
     searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 7);
     QStringList played;
     connect(w.AMovie1.get(), &MediaPlayer::openComplete, this,
             [&] { played << w.AMovie1->fileName(); });
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     QTRY_VERIFY_WITH_TIMEOUT(
         w.List1->listIndex() == 13 && w.AMovie1->state() != 2 && !w.AMovie1->opening(), 60000);
     QCOMPARE(played, (QStringList{folder + "/a.avi", folder + "/c.wav", folder + "/g.mpg"}));
@@ -228,7 +229,7 @@ class HardeningTest : public QObject {
     TestWindow t = makeRealPlayerWindow();
     FileFind& w = *t.window;
     RecordingSink* messages = t.messages;
-    w.optFoto->click();
+    clickButton(w.optFoto);
     qint64 afterFirstSteps = 0;
 
     // Searches of 100,000 files.
@@ -241,21 +242,21 @@ class HardeningTest : public QObject {
     // 1,000 slideshow steps.
     searchFrom(w, photos);
     QCOMPARE(w.List2->listCount(), 20);
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     for (int step = 0; step < 1000; ++step) {
       if (w.viewStopped) {
-        w.cmdBusca_Click();
-        w.cmdMostraArq_Click();
+        clickButton(w.cmdBusca);
+        clickButton(w.cmdMostraArq);
       }
-      w.Timer2_Timer();
+      QVERIFY(tick(w.Timer2));
       if (step == 9) afterFirstSteps = residentKb();
     }
     const qint64 slideshowBase = afterFirstSteps, slideshowEnd = residentKb();
 
     // 200 media openings.
-    w.cmdBusca_Click();
-    w.optFilme->click();
-    w.Text1->setText("*.avi;*.wav");
+    clickButton(w.cmdBusca);
+    clickButton(w.optFilme);
+    typeInto(w.Text1, "*.avi;*.wav");
     searchFrom(w, films);
     QCOMPARE(w.List2->listCount(), 4);
     for (int open = 0; open < 200; ++open) {

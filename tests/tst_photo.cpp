@@ -5,6 +5,7 @@
 #include "controls/twips.h"
 #include "support/fakes.h"
 #include "support/hugepictures.h"
+#include "support/input.h"
 #include "support/memory.h"
 #include "support/pictures.h"
 #include "support/results.h"
@@ -23,18 +24,6 @@ Geometry geometryOf(QWidget* box) {
 QString photoOfTwips(const QString& folder, const QString& name, int w, int h) {
   if (w % 15 == 0 && h % 15 == 0) return makeRasterPhoto(folder, name + ".png", w / 15, h / 15);
   return makeMetafilePhoto(folder, name + ".wmf", w, h);
-}
-
-void clickOn(QAbstractButton* b) {
-  QTest::mouseClick(b, Qt::LeftButton);
-}
-
-// A person's click on a result line, once the list shows it.
-void clickLine(FileFind& w, int line) {
-  QTRY_COMPARE(w.List1->model()->rowCount(), w.List1->listCount());
-  const QModelIndex index = w.List1->model()->index(line, 0);
-  w.List1->scrollTo(index);
-  QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {}, w.List1->visualRect(index).center());
 }
 
 bool nearColour(QColor seen, QColor wanted) {
@@ -144,31 +133,31 @@ class PhotoTest : public QObject {
   void steppingPausesAndStopsAtTheEnds() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
-    w.optFoto->click();
+    clickButton(w.optFoto);
     QStringList photos;
     for (int i = 0; i < 3; ++i)
       photos << makeRasterPhoto(dir.path(), QString("step%1.png").arg(i), 10 + i, 10);
     listAsFound(w, photos);
-    w.List1->setListIndex(3);  // opens photo 1
+    clickLine(w.List1, 3);  // opens photo 1
     QCOMPARE(w.List2->listIndex(), 1);
     w.Timer2->setEnabled(true);
     w.cmdContFoto->setText("&Parar");
 
-    clickOn(w.cmdProfoto);
+    clickButton(w.cmdProfoto);
     QCOMPARE(w.List2->listIndex(), 2);
     QCOMPARE(w.List1->listIndex(), 5);
     QCOMPARE(w.Label3->text(), photos[2]);
     QVERIFY(!w.Timer2->enabled());
     QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Continuar"));
-    clickOn(w.cmdProfoto);  // the last one: nothing more
+    clickButton(w.cmdProfoto);  // the last one: nothing more
     QCOMPARE(w.List1->listIndex(), 5);
     QCOMPARE(w.Label3->text(), photos[2]);
 
-    clickOn(w.cmdAntFoto);
-    clickOn(w.cmdAntFoto);
+    clickButton(w.cmdAntFoto);
+    clickButton(w.cmdAntFoto);
     QCOMPARE(w.List1->listIndex(), 1);
     QCOMPARE(w.Label3->text(), photos[0]);
-    clickOn(w.cmdAntFoto);  // the first one: only pauses
+    clickButton(w.cmdAntFoto);  // the first one: only pauses
     QCOMPARE(w.List2->listIndex(), 0);
 
     // Keys on the previous button set the skip direction, nothing else.
@@ -178,6 +167,7 @@ class PhotoTest : public QObject {
     QVERIFY(!w.upKeyPressed);
   }
 
+  // No control shows the photo buttons over an empty result; called as a guard.
   void steppingWithEmptyListsOnlyPauses() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
@@ -192,50 +182,52 @@ class PhotoTest : public QObject {
   void slideshowRunsToTheLastPhoto() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
-    w.optFoto->click();
+    clickButton(w.optFoto);
     QStringList photos;
     for (int i = 0; i < 3; ++i)
       photos << photoOfTwips(dir.path(), QString("show%1").arg(i), 7155, 4335);
     listAsFound(w, photos);
-    w.cmdMostraArq_Click();  // from the first photo, running
+    clickButton(w.cmdMostraArq);  // from the first photo, running
     QCOMPARE(w.Label3->text(), photos[0]);
     QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
     QVERIFY(w.Timer2->enabled());
 
-    w.Timer2_Timer();
+    QVERIFY(tick(w.Timer2));
     QCOMPARE(w.Label3->text(), photos[1]);
     QCOMPARE(tw::width(w.Image1), 7155.0f);  // shown as an opening shows it
-    w.Timer2_Timer();
+    QVERIFY(tick(w.Timer2));
     QCOMPARE(w.Label3->text(), photos[2]);
-    w.Timer2_Timer();  // the last one: refitted in the smaller box, then the end
+    QVERIFY(tick(w.Timer2));  // the last one: refitted in the smaller box, then the end
     QVERIFY(qAbs(tw::width(w.Image1) - 6495.0f) < 0.01f);
     QVERIFY(w.viewStopped);
     QVERIFY(!w.Timer2->enabled());
     QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
 
     // Two clicks after the end give one tick that only switches the timer off.
-    clickOn(w.cmdContFoto);
-    clickOn(w.cmdContFoto);
+    clickButton(w.cmdContFoto);
+    clickButton(w.cmdContFoto);
     QVERIFY(w.Timer2->enabled());
-    w.Timer2_Timer();
+    QVERIFY(tick(w.Timer2));
     QVERIFY(!w.Timer2->enabled());
     QCOMPARE(w.Label3->text(), photos[2]);
 
     // The previous photo clears the end; continuing runs from there.
-    clickOn(w.cmdAntFoto);
+    clickButton(w.cmdAntFoto);
     QVERIFY(!w.viewStopped);
-    clickOn(w.cmdContFoto);
+    clickButton(w.cmdContFoto);
     QVERIFY(w.Timer2->enabled());
-    w.Timer2_Timer();
+    QVERIFY(tick(w.Timer2));
     QCOMPARE(w.Label3->text(), photos[2]);
   }
 
+  // States no control leads to, set directly: the timer running over an empty result or
+  // without a selection.
   void slideshowEdgeTicks() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
-    w.optFoto->click();
+    clickButton(w.optFoto);
     w.Timer2->setEnabled(true);
-    w.Timer2_Timer();  // empty result: the end at once
+    QVERIFY(tick(w.Timer2));  // empty result: the end at once
     QVERIFY(w.viewStopped);
     QVERIFY(!w.Timer2->enabled());
 
@@ -244,30 +236,45 @@ class PhotoTest : public QObject {
     w.List1->setListIndex(-1);
     w.viewStopped = false;
     w.Timer2->setEnabled(true);
-    w.Timer2_Timer();  // no selection: clears the box, then opens the first file
+    QVERIFY(tick(w.Timer2));  // no selection: clears the box, then opens the first file
     QCOMPARE(w.List1->listIndex(), 1);
     QCOMPARE(w.List2->listIndex(), 0);
     QCOMPARE(w.Label3->text(), a);
   }
 
   void sliderSetsThePace_data() {
+    QTest::addColumn<QString>("gesture");
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("interval");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("1") << 1 << 10 << "T=  .01 Seg.";
-    QTest::newRow("50") << 50 << 500 << "T=  .5 Seg.";
-    QTest::newRow("100") << 100 << 1000 << "T=  1 Seg.";
-    QTest::newRow("150") << 150 << 1500 << "T=  1.5 Seg.";
-    QTest::newRow("200") << 200 << 2000 << "T=  2 Seg.";
+    QTest::newRow("Home") << "Home" << 1 << 10 << "T=  .01 Seg.";
+    QTest::newRow("Page Down") << "PageDown" << 90 << 900 << "T=  .9 Seg.";
+    QTest::newRow("Left") << "Left" << 99 << 990 << "T=  .99 Seg.";
+    QTest::newRow("Right") << "Right" << 101 << 1010 << "T=  1.01 Seg.";
+    QTest::newRow("End") << "End" << 200 << 2000 << "T=  2 Seg.";
+    QTest::newRow("click toward 200") << "click" << 110 << 1100 << "T=  1.1 Seg.";
   }
 
   void sliderSetsThePace() {
-    QFETCH(int, value);
+    QFETCH(QString, gesture);
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
-    w.Timer2->setEnabled(true);
-    w.SlFoto->setValue(value == 100 ? 99 : 100);
-    w.SlFoto->setValue(value);
+    clickButton(w.optFoto);
+    listAsFound(w, {makeRasterPhoto(dir.path(), "pace.png", 10, 10)});
+    clickButton(w.cmdMostraArq);  // the slideshow runs, the slider is on screen
+    QVERIFY(w.Timer2->enabled());
+    if (gesture == "click") {
+      clickSliderToward(w.SlFoto, 200);
+    } else {
+      const QMap<QString, Qt::Key> keys = {{"Home", Qt::Key_Home},
+                                           {"PageDown", Qt::Key_PageDown},
+                                           {"Left", Qt::Key_Left},
+                                           {"Right", Qt::Key_Right},
+                                           {"End", Qt::Key_End}};
+      w.SlFoto->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(w.SlFoto, keys.value(gesture));
+    }
+    QTEST(w.SlFoto->value(), "value");
     QTEST(w.Timer2->interval(), "interval");
     QTEST(w.lblTempoFoto->text(), "caption");
     QVERIFY(w.Timer2->enabled());
@@ -278,21 +285,21 @@ class PhotoTest : public QObject {
     FileFind& w = *t.window;
     w.showCentred();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.optFoto->click();
+    clickButton(w.optFoto);
     const QString small = photoOfTwips(dir.path(), "fs-small", 1000, 1000);
     const QString wide = photoOfTwips(dir.path(), "fs-wide", 18560, 6450);
     listAsFound(w, {small, wide});
-    w.List1->setListIndex(1);
+    clickLine(w.List1, 1);
     QCOMPARE(w.Label3->text(), small);
 
-    clickOn(w.cmdTelaGrande);
+    clickButton(w.cmdTelaGrande);
     QVERIFY(w.frmImg2->isVisible());
     QVERIFY(!w.photoInPanel);
     QCOMPARE(geometryOf(w.Image2).left, 4190.0f);
     QCOMPARE(geometryOf(w.Image2).top, 2825.0f);
     QCOMPARE(w.caption(), QStringLiteral("Vistara"));
 
-    clickOn(w.cmdProFoto2);  // stepping recentres by 80 and 150
+    clickButton(w.cmdProFoto2);  // stepping recentres by 80 and 150
     QCOMPARE(w.List1->listIndex(), 3);
     const Geometry g = geometryOf(w.Image2);
     QCOMPARE(g.width, 9280.0f);
@@ -302,17 +309,17 @@ class PhotoTest : public QObject {
     QCOMPARE(w.caption(), wide);        // the opening wrote the path into the caption
     QCOMPARE(w.Label3->text(), small);  // the panel was not touched
 
-    clickOn(w.cmdImage2Tela);
+    clickButton(w.cmdImage2Tela);
     QVERIFY(!w.frmImg2->isVisible());
     QVERIFY(w.photoInPanel);
     QCOMPARE(w.caption(), QStringLiteral("Vistara"));
     QCOMPARE(w.Label3->text(), small);  // the panel shows what it last received
     QCOMPARE(w.List1->listIndex(), 3);
 
-    clickOn(w.cmdTelaGrande);  // entering with the wide photo: width decides
+    clickButton(w.cmdTelaGrande);  // entering with the wide photo: width decides
     QCOMPARE(geometryOf(w.Image2).left, 50.0f);
     QCOMPARE(geometryOf(w.Image2).top, 1712.5f);
-    clickOn(w.cmdAntFoto2);
+    clickButton(w.cmdAntFoto2);
     QCOMPARE(w.List1->listIndex(), 1);
     QCOMPARE(w.caption(), small);
   }
@@ -324,11 +331,11 @@ class PhotoTest : public QObject {
     FileFind& w = *t.window;
     w.showCentred();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    clickOn(w.optFoto);
+    clickButton(w.optFoto);
     listAsFound(w, {makeRasterPhoto(dir.path(), "look-a.jpg", 30, 20),
                     makeRasterPhoto(dir.path(), "look-b.jpg", 30, 20)});
-    clickLine(w, 1);
-    clickOn(w.cmdTelaGrande);
+    clickLine(w.List1, 1);
+    clickButton(w.cmdTelaGrande);
     QVERIFY(w.frmImg2->isVisible());
     for (QPushButton* shown : {w.cmdAntFoto2, w.cmdProFoto2}) {
       QVERIFY(shown->isVisible());
@@ -353,12 +360,12 @@ class PhotoTest : public QObject {
     FileFind& w = *t.window;
     w.showCentred();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    clickOn(w.optFoto);
+    clickButton(w.optFoto);
     searchFrom(w, folder);
     QCOMPARE(w.List2->listCount(), 2);
 
     const bool peakFromHere = resetPeakResident();
-    clickLine(w, 1);
+    clickLine(w.List1, 1);
     QCOMPARE(w.Label3->text(), poster);
     QCOMPARE(w.Image1->naturalSize(), QSizeF(337500, 499500));
     Geometry g = geometryOf(w.Image1);  // the height decides: 499,500 / 4335
@@ -369,7 +376,7 @@ class PhotoTest : public QObject {
     QCOMPARE(w.Image1->picture().height(), 289);  // the panel's 4335 twips in pixels
     QVERIFY(nearColour(w.Image1->picture().pixelColor(20, 20), blue));
 
-    clickOn(w.cmdTelaGrande);
+    clickButton(w.cmdTelaGrande);
     QVERIFY(w.frmImg2->isVisible());
     g = geometryOf(w.Image2);  // 9280 x 6450: the height decides again
     QCOMPARE(g.width, 4358.1396f);
@@ -400,11 +407,11 @@ class PhotoTest : public QObject {
     FileFind& w = *t.window;
     w.showCentred();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    clickOn(w.optFoto);
+    clickButton(w.optFoto);
     w.Text1->setText("*.jpg;*.png");
     searchFrom(w, folder);
     QCOMPARE(w.List2->listCount(), 2);
-    clickLine(w, 1);
+    clickLine(w.List1, 1);
     const Geometry before = geometryOf(w.Image1);
     const qint64 pictureBefore = w.Image1->picture().cacheKey();
 
@@ -413,7 +420,7 @@ class PhotoTest : public QObject {
                                             "pixels\\): a PNG picture cannot be decoded at a "
                                             "smaller scale and would need 1527 MB, more than "
                                             "the 1024 MB a picture may use"));
-    clickLine(w, 3);
+    clickLine(w.List1, 3);
     QCOMPARE(w.Label3->text(), huge);  // the panel names what was asked for
     QCOMPARE(w.Image1->picture().cacheKey(), pictureBefore);
     const Geometry after = geometryOf(w.Image1);

@@ -10,13 +10,12 @@
 
 #include "pictures/pictureloader.h"
 #include "support/hugepictures.h"
+#include "support/samples.h"
 
 namespace {
 
 QString samplesDir() {
-  QString dir = qEnvironmentVariable("VISTARA_SAMPLES");
-  if (dir.isEmpty()) dir = qEnvironmentVariable("VISTARA_SAMPLES_DEFAULT");
-  return dir;
+  return samplesFolder();
 }
 
 #define REQUIRE_SAMPLES(rel)                            \

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "support/fakes.h"
+#include "support/input.h"
 #include "support/results.h"
 #include "support/scriptedplayer.h"
 
@@ -13,9 +14,12 @@ class PlayerTest : public QObject {
   QStringList films;
   QTemporaryDir dir;
 
+  // A shown window playing the first of the films.
   TestWindow windowWithFilms() {
     TestWindow t = makeTestWindow();
+    t.window->showCentred();
     listAsFound(*t.window, films);
+    clickButton(t.window->cmdMostraArq);
     return t;
   }
 
@@ -37,7 +41,6 @@ class PlayerTest : public QObject {
     QFETCH(double, duration);
     TestWindow t = windowWithFilms();
     FileFind& w = *t.window;
-    w.cmdMostraArq_Click();
     w.Sl1->setValue(7);
     t.player->finishOpening(duration);
     QVERIFY(w.Timer1->enabled());
@@ -63,7 +66,7 @@ class PlayerTest : public QObject {
 
     t.player->forceDisplaySize(7);  // outside 0..4: unchanged, centred all the same
     w.AMovie1->setTop(0);
-    w.cmdMenorFilme_Click();
+    clickButton(w.cmdMenorFilme);
     QCOMPARE(w.AMovie1->displaySize(), 7);
     QCOMPARE(w.AMovie1->top(), 322.5f);
   }
@@ -71,21 +74,20 @@ class PlayerTest : public QObject {
   void pauseAndContinue() {
     TestWindow t = windowWithFilms();
     FileFind& w = *t.window;
-    w.cmdMostraArq_Click();
     t.player->finishOpening(30);
-    w.cmdPararFilme_Click();
+    clickButton(w.cmdPararFilme);
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
     QCOMPARE(t.player->pauses, 1);
     QVERIFY(!w.Timer1->enabled());
     QVERIFY(w.AMovie1->state() != 2);
 
     // Another file opened while paused plays and is tracked; the caption stays.
-    w.cmdProximo_Click();
+    clickButton(w.cmdProximo);
     QCOMPARE(t.player->fileName(), films[1]);
     t.player->finishOpening(30);
     QVERIFY(w.Timer1->enabled());
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
-    w.cmdPararFilme_Click();
+    clickButton(w.cmdPararFilme);
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Pausa"));
     QCOMPARE(t.player->runs, 1);
     QVERIFY(w.Timer1->enabled());
@@ -94,22 +96,25 @@ class PlayerTest : public QObject {
   void onlyTheUsersMovesSeek() {
     TestWindow t = windowWithFilms();
     FileFind& w = *t.window;
-    w.cmdMostraArq_Click();
     t.player->finishOpening(100);
     t.player->setPosition(12.5);
-    w.Timer1_Timer();
+    QVERIFY(tick(w.Timer1));
     QCOMPARE(w.Sl1->value(), 12);
     t.player->setPosition(13.5);
-    w.Timer1_Timer();
+    QVERIFY(tick(w.Timer1));
     QCOMPARE(w.Sl1->value(), 14);
     QVERIFY(t.player->seeks.isEmpty());
 
-    w.Sl1->triggerAction(QAbstractSlider::SliderPageStepAdd);  // as a click on the track
-    QCOMPARE(t.player->seeks.size(), 1);
-    QCOMPARE(t.player->seeks.last(), double(w.Sl1->value()));
+    clickSliderKnob(w.Sl1);  // the film goes to where the knob shows
+    QCOMPARE(t.player->seeks, QList<double>({14}));
+    clickSliderToward(w.Sl1, 100);  // a page on, seeking as it moves and once more on release
+    QCOMPARE(w.Sl1->value(), 24);
+    QCOMPARE(t.player->seeks, QList<double>({14, 24, 24}));
     w.Sl1->setFocus();
     QTest::keyClick(w.Sl1, Qt::Key_Right);
-    QCOMPARE(t.player->seeks.last(), double(w.Sl1->value()));
+    QCOMPARE(t.player->seeks.last(), 25.0);
+    QTest::keyClick(w.Sl1, Qt::Key_Home);
+    QCOMPARE(t.player->seeks.last(), 0.0);
     const int seeks = t.player->seeks.size();
     w.Sl1->setValue(50);  // the program's own change
     QCOMPARE(t.player->seeks.size(), seeks);
@@ -118,36 +123,35 @@ class PlayerTest : public QObject {
   void trackingAdvancesWhenThePlayerStops() {
     TestWindow t = windowWithFilms();
     FileFind& w = *t.window;
-    w.cmdMostraArq_Click();
     t.player->finishOpening(10);
     t.player->setState(0);  // ended
-    w.Timer1_Timer();
+    QVERIFY(tick(w.Timer1));
     QCOMPARE(w.List1->listIndex(), 3);
     QCOMPARE(t.player->fileName(), films[1]);
     t.player->setOpening(true);  // a slow file is waited for, not passed over
-    w.Timer1_Timer();
+    QVERIFY(tick(w.Timer1));
     QCOMPARE(w.List1->listIndex(), 3);
     t.player->setOpening(false);
     t.player->setState(1);  // any state but running counts as finished
-    w.Timer1_Timer();
+    QVERIFY(tick(w.Timer1));
     QCOMPARE(t.player->fileName(), films[2]);
     t.player->setState(0);
     const int opened = t.player->opened.size();
-    w.Timer1_Timer();  // the last file: nothing more
+    QVERIFY(tick(w.Timer1));  // the last file: nothing more
     QCOMPARE(w.List1->listIndex(), 5);
     QCOMPARE(t.player->opened.size(), opened);
 
-    w.listResetPending = true;
-    w.List1->setListIndex(-1);
-    w.listResetPending = false;
-    w.Timer1_Timer();  // no selection: the first file
+    pressKeyIn(w.List1, Qt::Key_Home);
+    pressKeyIn(w.List1, Qt::Key_Up);  // Up from the first file: no selection, no file
+    QCOMPARE(w.List1->listIndex(), -1);
+    QVERIFY(tick(w.Timer1));  // no selection: the first file
     QCOMPARE(w.List1->listIndex(), 1);
     QCOMPARE(t.player->fileName(), films[0]);
 
-    w.viewStopped = true;
+    w.viewStopped = true;  // a tick already due when the view stopped
     w.Timer1->setEnabled(true);
     t.player->setState(0);
-    w.Timer1_Timer();
+    QVERIFY(tick(w.Timer1));
     QVERIFY(!w.Timer1->enabled());
     QCOMPARE(w.List1->listIndex(), 1);
   }

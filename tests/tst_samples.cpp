@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QProcess>
 #include <QTemporaryFile>
 #include <QTextStream>
 #include <QtTest>
@@ -17,6 +16,8 @@
 #include <functional>
 
 #include "pictures/pictureloader.h"
+#include "support/child.h"
+#include "support/samples.h"
 
 namespace {
 
@@ -25,9 +26,7 @@ constexpr int kSecondsPerFile = 10;  // generous: a file that takes longer count
 const QSize kFitBox(477, 289);
 
 QString samplesDir() {
-  QString dir = qEnvironmentVariable("VISTARA_SAMPLES");
-  if (dir.isEmpty()) dir = qEnvironmentVariable("VISTARA_SAMPLES_DEFAULT");
-  return dir;
+  return samplesFolder();
 }
 
 // ---- The child's side: open files, print "RESULT<tab>status<tab>detail<tab>path". ----
@@ -104,15 +103,10 @@ QMap<QString, Result> runChild(const QString& kind, const QStringList& files) {
   if (!list.open()) return results;
   list.write(files.join('\n').toUtf8());
   list.flush();
-  QProcess child;
-  child.setProcessChannelMode(QProcess::SeparateChannels);
-  child.start(QCoreApplication::applicationFilePath(), {"--check", kind, list.fileName()});
-  bool finished = child.waitForFinished(1000 * (5 + kSecondsPerFile * int(files.size())));
-  if (!finished) {
-    child.kill();
-    child.waitForFinished();
-  }
-  const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split('\n');
+  const ChildRun child =
+      runSelf({"--check", kind, list.fileName()}, 1000 * (5 + kSecondsPerFile * int(files.size())));
+  const bool finished = child.finished;
+  const QStringList lines = QString::fromUtf8(child.out).split('\n');
   for (const QString& line : lines) {
     QStringList f = line.split('\t');
     if (f.size() != 4 || f[0] != QLatin1String("RESULT")) continue;
@@ -120,7 +114,7 @@ QMap<QString, Result> runChild(const QString& kind, const QStringList& files) {
   }
   for (const QString& file : files)
     if (!results.contains(file))
-      results[file] = {finished ? Result::Crashed : Result::Hung, child.errorString()};
+      results[file] = {finished ? Result::Crashed : Result::Hung, child.error};
   return results;
 }
 

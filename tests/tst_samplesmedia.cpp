@@ -15,6 +15,8 @@
 #include "media/midi/midisong.h"
 #include "media/mpvplayer.h"
 #include "media/mpvview.h"
+#include "support/child.h"
+#include "support/samples.h"
 
 // Every real sample under $VISTARA_SAMPLES/media opens in the real player,
 // reports a plausible length and plays its first seconds. Each file plays in a
@@ -26,14 +28,8 @@ namespace {
 constexpr char kChildFlag[] = "--play-one";
 constexpr char kShowFlag[] = "--show-one";
 
-QString samplesRoot() {
-  QString dir = qEnvironmentVariable("VISTARA_SAMPLES");
-  if (dir.isEmpty()) dir = qEnvironmentVariable("VISTARA_SAMPLES_DEFAULT");
-  return dir;
-}
-
 QString samplesDir() {
-  return samplesRoot() + "/media";
+  return samplesFolder() + "/media";
 }
 
 // The child for a still picture: opens it at double size in an area smaller than it, saves
@@ -147,18 +143,11 @@ class TestSamplesMedia : public QObject {
 
   void samples() {
     QFETCH(QString, path);
-    QProcess child;
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    child.start(QCoreApplication::applicationFilePath(), {kChildFlag, path});
-    QVERIFY(child.waitForStarted());
-    if (!child.waitForFinished(30000)) {
-      child.kill();
-      child.waitForFinished();
-      QFAIL("the player did not finish within 30 s");
-    }
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(child.exitCode() == 0, child.exitCode() == 2 ? "never opened" : "did not play on");
-    const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+    const ChildRun child = runSelf({kChildFlag, path}, 30000);
+    if (!child.finished) QFAIL("the player did not finish within 30 s");
+    QVERIFY(!child.crashed);
+    QVERIFY2(child.exitCode == 0, child.exitCode == 2 ? "never opened" : "did not play on");
+    const QList<QByteArray> f = child.out.trimmed().split(' ');
     QCOMPARE(f.size(), 5);
     const double duration = f[0].toDouble();
     qInfo("duration %.3f s, opened in %s ms, %s x %s twips, played to %.2f s", duration,
@@ -174,7 +163,8 @@ class TestSamplesMedia : public QObject {
   void turnedPhotos_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("turn");  // clockwise degrees that the EXIF orientation asks for
-    if (!QDir(samplesRoot() + "/photos").exists()) QSKIP("no sample photos (set VISTARA_SAMPLES)");
+    if (!QDir(samplesFolder() + "/photos").exists())
+      QSKIP("no sample photos (set VISTARA_SAMPLES)");
     QTest::newRow("orientation 6: a quarter turn") << "bug725582-testrotate.jpg" << 90;
     QTest::newRow("orientation 3: upside down") << "orientation_3.jpg" << 180;
   }
@@ -184,7 +174,7 @@ class TestSamplesMedia : public QObject {
   void turnedPhotos() {
     QFETCH(QString, name);
     QFETCH(int, turn);
-    const QString path = samplesRoot() + "/photos/" + name;
+    const QString path = samplesFolder() + "/photos/" + name;
     QImageReader reader(path);
     reader.setAutoTransform(false);
     const QImage stored = reader.read();

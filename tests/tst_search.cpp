@@ -4,14 +4,15 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include "files/folderread.h"
+#include "support/child.h"
 #include "support/fakes.h"
+#include "support/input.h"
 #include "support/tree.h"
 
 namespace {
@@ -36,8 +37,8 @@ QStringList lines(const ListBox* list) {
 // Starts a search of `folder` for `patterns` the way a person does.
 void search(FileFind& w, const QString& folder, const QString& patterns) {
   QVERIFY(w.Dir1->setPath(folder));
-  w.Text1->setText(patterns);
-  QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
+  typeInto(w.Text1, patterns);
+  clickButton(w.cmdIniciar);
 }
 
 // The controls a search locks, and whether each is enabled.
@@ -94,28 +95,47 @@ class SearchTest : public QObject {
     QFETCH(QString, button);
     QFETCH(QString, patterns);
     FileFind& w = *t_.window;
-    w.Text1->setText(QStringLiteral("*.txt"));
-    QTest::mouseClick(w.findChild<QWidget*>(button), Qt::LeftButton);
+    typeInto(w.Text1, QStringLiteral("*.txt"));
+    QCOMPARE(w.Text1->text(), QStringLiteral("*.txt"));
+    clickButton(w.findChild<QAbstractButton*>(button));
     QCOMPARE(w.Text1->text(), patterns);
-    QTest::mouseClick(w.optFoto, Qt::LeftButton);
+    clickButton(w.optFoto);
     QCOMPARE(w.Text1->text().size(), 31);  // two blanks before "*.wmf"
   }
 
   void refreshChangesNothingElse() {
     TestTree tree;
-    tree.folder("a");
+    tree.file("a/x.jpg", 2048);
     FileFind& w = *t_.window;
     QVERIFY(w.Dir1->setPath(tree.root()));
-    QTest::mouseClick(w.optFoto, Qt::LeftButton);
-    const QString drive = w.Drive1->drive();
-    tree.folder("b");
+    clickButton(w.optFoto);
+    clickButton(w.cmdIniciar);
+    QCOMPARE(w.List2->listCount(), 1);
+    const QString drive = w.Drive1->drive(), statistics = w.lblConta->text();
+    tree.file("b/y.jpg", 2048);
     QCOMPARE(w.Dir1->listCount(), 1);
-    QTest::mouseClick(w.cmdAtualizar, Qt::LeftButton);
+    clickButton(w.cmdAtualizar);
     QCOMPARE(w.Dir1->listCount(), 2);  // the new folder is seen
     QCOMPARE(w.Dir1->path(), tree.root());
     QCOMPARE(w.Drive1->drive(), drive);
     QCOMPARE(w.Text1->text(), kPhotos);
     QVERIFY(w.optFoto->isChecked());
+    QCOMPARE(lines(w.List2), QStringList{tree.path("a/x.jpg")});  // no new search
+    QCOMPARE(w.lblConta->text(), statistics);
+  }
+
+  // A double click on a folder opens it; the next search starts there.
+  void aDoubleClickOpensAFolder() {
+    TestTree tree;
+    tree.file("a/in.avi", 1024);
+    tree.file("b/out.avi", 1024);
+    FileFind& w = *t_.window;
+    QVERIFY(w.Dir1->setPath(tree.root()));
+    openFolder(w.Dir1, tree.path("a"));
+    QCOMPARE(w.Dir1->path(), tree.path("a"));
+    QCOMPARE(w.Dir1->listCount(), 0);
+    clickButton(w.cmdIniciar);
+    QCOMPARE(lines(w.List2), QStringList{tree.path("a/in.avi")});
   }
 
   void driveChange_data() {
@@ -142,12 +162,11 @@ class SearchTest : public QObject {
     TestWindow t = makeTestWindow({a, b});
     FileFind& w = *t.window;
     w.showCentred();
-    w.Drive1->setDrive(a);
+    chooseDrive(w.Drive1, a);
     QCOMPARE(w.Dir1->path(), tree.path("A"));
-    w.cmdSaida->setFocus();
     for (const QString& d : unready) t.volumes->unready.insert(d == "A" ? a : b);
 
-    w.Drive1->setDrive(b);
+    chooseDrive(w.Drive1, b);
     QCOMPARE(t.messages->shown.size(), messages);
     for (const QString& m : t.messages->shown) QCOMPARE(m, "Dispositivo não está preparado...");
     QCOMPARE(w.Drive1->drive(), endsOn == "A" ? a : b);
@@ -362,7 +381,7 @@ class SearchTest : public QObject {
     connect(w.List1, &ListBox::click, &w, [&] {
       if (!scheduled && w.List2->list(w.List2->listCount() - 1).endsWith("c1.avi")) {
         scheduled = true;  // runs in the next event run, before the next descent
-        QTimer::singleShot(0, &w, [&w] { QTest::mouseClick(w.cmdParar, Qt::LeftButton); });
+        QTimer::singleShot(0, &w, [&w] { clickButton(w.cmdParar); });
       }
     });
     search(w, tree.root(), kFilms);
@@ -382,7 +401,7 @@ class SearchTest : public QObject {
     tree.file("s/a.avi");
     FileFind& w = *t_.window;
     const QString label = w.lblConta->text();
-    QTest::mouseClick(w.cmdParar, Qt::LeftButton);
+    clickButton(w.cmdParar);
     QCOMPARE(w.lblConta->text(), label);
     QCOMPARE(lockedControls(w), kAllOn);
     search(w, tree.root(), kFilms);
@@ -428,13 +447,13 @@ class SearchTest : public QObject {
     FileFind& w = *t_.window;
     const QString label = w.lblConta->text();
     QVERIFY(w.Dir1->setPath(tree.path("start")));
-    w.Text1->setText(kFilms);
+    typeInto(w.Text1, kFilms);
     if (beforeTheClick) {
       QVERIFY(tree.remove("start"));
     } else {
       QTimer::singleShot(0, &w, [&] { tree.remove("start"); });
     }
-    QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
+    clickButton(w.cmdIniciar);
     QCOMPARE(w.fileCount, 0);
     QCOMPARE(w.List2->listCount(), 0);
     QCOMPARE(w.lblConta->text(), label);
@@ -498,23 +517,19 @@ class SearchTest : public QObject {
       w.show();
       QTimer::singleShot(0, &w, [&w] {
         w.resize(900, 700);
-        QTest::mouseClick(w.cmdSaida, Qt::LeftButton);
+        clickButton(w.cmdSaida);
       });
       search(w, childTree, kFilms);
       QFAIL("the search went on after the exit button");
     }
     TestTree tree;  // made here: the child ends without tidying up
     for (int i = 0; i < 50; ++i) tree.file(QString("d%1/f.avi").arg(i));
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("VISTARA_EXIT_CHILD", tree.root());
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {"exitDuringTheEventRun"});
-    QVERIFY(child.waitForFinished(30000));
-    const QByteArray out = child.readAll();
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), 0);
+    const ChildRun child =
+        runSelf({"exitDuringTheEventRun"}, 30000, {{"VISTARA_EXIT_CHILD", tree.root()}});
+    QVERIFY(child.finished);
+    const QByteArray out = child.out + child.err;
+    QVERIFY(!child.crashed);
+    QCOMPARE(child.exitCode, 0);
     QVERIFY2(!out.contains("Totals:"), out.constData());  // ended inside the search
   }
 

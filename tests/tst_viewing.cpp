@@ -6,6 +6,7 @@
 
 #include "controls/twips.h"
 #include "support/fakes.h"
+#include "support/input.h"
 #include "support/pictures.h"
 #include "support/results.h"
 #include "support/scriptedplayer.h"
@@ -75,30 +76,39 @@ class ViewingTest : public QObject {
 
  private slots:
   void folderLinesSkipInTheLastKeysDirection() {
-    TestWindow t = makeTestWindow();
+    const QStringList films = someFiles(dir.path(), 3, "avi");
+    TestWindow t = activeWindowWithResult(films);
     FileFind& w = *t.window;
-    const QStringList films = someFiles(dir.path(), 5, "avi");
-    listAsFound(w, films);
-    w.List1->setListIndex(6);  // the folder line of file 3
-    QCOMPARE(w.List1->listIndex(), 7);
-    QCOMPARE(w.List2->listIndex(), 3);
+    clickLine(w.List1, 2);  // the folder line of file 1
+    QCOMPARE(w.List1->listIndex(), 3);
+    QCOMPARE(w.List2->listIndex(), 1);
     // The re-entrant opening and the outer run both hand the same file on.
-    QCOMPARE(t.player->opened, QStringList({films[3], films[3]}));
-    QCOMPARE(w.Label2->text(), films[3]);
-    QVERIFY(w.frmFilme->isVisible() || w.frmFilme->isVisibleTo(&w));
+    QCOMPARE(t.player->opened, QStringList({films[1], films[1]}));
+    QCOMPARE(w.Label2->text(), films[1]);
+    QVERIFY(w.frmFilme->isVisible());
 
-    w.List1_KeyDown(38, 0);  // Up arrow: folder lines skip upwards
-    t.player->opened.clear();
-    w.List1->setListIndex(6);
+    pressKeyIn(w.List1, Qt::Key_Up);  // onto the folder line above: it skips upwards
+    QCOMPARE(w.List1->listIndex(), 1);
+    QCOMPARE(t.player->fileName(), films[0]);
+    clickLine(w.List1, 4);  // the last key was Up: a clicked folder line skips upwards too
+    QCOMPARE(w.List1->listIndex(), 3);
+    QCOMPARE(t.player->fileName(), films[1]);
+    pressKeyIn(w.List1, Qt::Key_Down);
     QCOMPARE(w.List1->listIndex(), 5);
-    QCOMPARE(t.player->opened.last(), films[2]);
-    w.List1_KeyDown(40, 0);
-    QVERIFY(!w.upKeyPressed);
+    QCOMPARE(t.player->fileName(), films[2]);
+    pressKeyIn(w.List1, Qt::Key_Home);  // the first line is a folder line: down to file 0
+    QCOMPARE(w.List1->listIndex(), 1);
+    QCOMPARE(t.player->fileName(), films[0]);
+    pressKeyIn(w.List1, Qt::Key_End);
+    QCOMPARE(w.List1->listIndex(), 5);
+    QCOMPARE(t.player->fileName(), films[2]);
+    pressKeyIn(w.List1, Qt::Key_Home);
+    pressKeyIn(w.List1, Qt::Key_PageDown);  // the whole list is in view: the last line
+    QCOMPARE(w.List1->listIndex(), 5);
 
     // Up from the first file line: no selection, the player is left without a file.
-    w.List1_KeyDown(38, 0);
-    w.List1->setListIndex(1);
-    w.List1->setListIndex(0);
+    pressKeyIn(w.List1, Qt::Key_Home);
+    pressKeyIn(w.List1, Qt::Key_Up);
     QCOMPARE(w.List1->listIndex(), -1);
     QCOMPARE(w.List2->listIndex(), -1);
     QCOMPARE(t.player->fileName(), QString());
@@ -121,12 +131,11 @@ class ViewingTest : public QObject {
   }
 
   void firstOpeningMovesTheListAndSetsCaptions() {
-    TestWindow t = makeTestWindow();
+    TestWindow t = activeWindowWithResult(someFiles(dir.path(), 2, "avi"));
     FileFind& w = *t.window;
-    listAsFound(w, someFiles(dir.path(), 2, "avi"));
     w.cmdPararFilme->setText("&Continuar");
     w.cmdContFoto->setText("&Parar");
-    w.List1->setListIndex(1);
+    clickLine(w.List1, 1);
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Pausa"));
     QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
     QCOMPARE(tw::top(w.List1), 4230.0f);
@@ -137,20 +146,20 @@ class ViewingTest : public QObject {
     QVERIFY(w.cmdMostraArq->isEnabled());  // only photos disable it
     // Later openings keep whatever caption the button has.
     w.cmdPararFilme->setText("&Continuar");
-    w.List1->setListIndex(3);
+    clickLine(w.List1, 3);
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
   }
 
   void photoOpeningsShowThePanelOrTheFullScreen() {
-    TestWindow t = makeTestWindow();
-    FileFind& w = *t.window;
-    w.optFoto->click();
     QStringList photos;
     for (int i = 0; i < 4; ++i)
       photos << makeRasterPhoto(dir.path(), QString("p%1.png").arg(i), 30 + i, 20);
-    listAsFound(w, photos);
-    w.frmFilme->show();
-    w.List1->setListIndex(3);
+    TestWindow t = activeWindowWithResult(photos);
+    FileFind& w = *t.window;
+    clickButton(w.optFoto);
+    clickLine(w.List1, 1);
+    w.frmFilme->show();  // left from a film viewed before
+    clickLine(w.List1, 3);
     QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Continuar"));
     QVERIFY(!w.frmFilme->isVisibleTo(&w));
     QVERIFY(w.frmFoto->isVisibleTo(&w));
@@ -159,7 +168,7 @@ class ViewingTest : public QObject {
     QVERIFY(t.player->opened.isEmpty());
 
     // Full screen: folder lines map to a neighbouring file, halves to even.
-    w.photoInPanel = false;
+    clickButton(w.cmdTelaGrande);
     w.List1->setListIndex(6);
     QCOMPARE(w.List1->listIndex(), 6);
     QCOMPARE(w.List2->listIndex(), 2);
@@ -195,7 +204,7 @@ class ViewingTest : public QObject {
     QCOMPARE(tw::top(w.List1), 1440.0f);
 
     t.messages->shown.clear();
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     QCOMPARE(t.messages->shown, QStringList({"Não existem arquivos selecionados."}));
     QVERIFY(w.cmdMostraArq->isEnabled());
     QVERIFY(w.cmdIniciar->isEnabled());
@@ -210,7 +219,7 @@ class ViewingTest : public QObject {
     w.frmFoto->show();
     w.Timer1->setEnabled(true);
     w.cmdPararFilme->setText("&Continuar");
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     QVERIFY(w.frmFilme->isVisibleTo(&w));
     QVERIFY(!w.frmFoto->isVisibleTo(&w));
     QVERIFY(!w.Timer1->enabled());
@@ -226,45 +235,49 @@ class ViewingTest : public QObject {
     const QStringList one = someFiles(dir.path(), 1, "wav");
     listAsFound(w, one);
     QCOMPARE(w.List1->listIndex(), 1);
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     QCOMPARE(t.player->opened, QStringList({one[0]}));
   }
 
   void showAllPhotosStartsOrResumes() {
-    TestWindow t = makeTestWindow();
-    FileFind& w = *t.window;
-    w.optFoto->click();
     QStringList photos;
     for (int i = 0; i < 4; ++i)
       photos << makeRasterPhoto(dir.path(), QString("s%1.png").arg(i), 40, 30 + i);
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    clickButton(w.optFoto);
     listAsFound(w, photos);
-    w.cmdMostraArq_Click();  // right after a search: from the first, running
+    clickButton(w.cmdMostraArq);  // right after a search: from the first, running
     QCOMPARE(w.Label3->text(), photos[0]);
     QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
     QVERIFY(w.Timer2->enabled());
 
-    w.cmdProfoto_Click();
-    w.cmdProfoto_Click();  // the third photo
-    w.cmdBusca_Click();
+    clickButton(w.cmdProfoto);
+    clickButton(w.cmdProfoto);  // the third photo
+    clickButton(w.cmdBusca);
     QVERIFY(!w.frmFoto->isVisibleTo(&w));
     QVERIFY(!w.Timer2->enabled());
-    w.cmdMostraArq_Click();  // resumes on the third photo, paused
+    clickButton(w.cmdMostraArq);  // resumes on the third photo, paused
     QCOMPARE(w.Label3->text(), photos[2]);
     QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Continuar"));
     QVERIFY(!w.Timer2->enabled());
 
-    w.photoInPanel = false;  // full screen chosen earlier: Image2, Label3 untouched
+    // From full screen the buttons underneath are reached by their access keys; the
+    // photo stays full screen, and Image2 rather than the panel shows it.
+    clickButton(w.cmdTelaGrande);
     w.Label3->setText("panel");
-    w.cmdBusca_Click();
-    w.cmdMostraArq_Click();
+    pressAccessKey(w.cmdBusca);
+    QVERIFY(!w.frmFoto->isVisibleTo(&w));
+    pressAccessKey(w.cmdMostraArq);
     QCOMPARE(w.Label3->text(), QStringLiteral("panel"));
     QVERIFY(!w.Image2->picture().isNull());
+    QVERIFY(w.frmFoto->isVisibleTo(&w));
 
     // The last photo viewed: the slideshow starts again from the first.
-    w.photoInPanel = true;
-    w.cmdProfoto_Click();
-    w.cmdBusca_Click();
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdImage2Tela);
+    clickButton(w.cmdProfoto);
+    clickButton(w.cmdBusca);
+    clickButton(w.cmdMostraArq);
     QCOMPARE(w.Label3->text(), photos[0]);
     QCOMPARE(w.cmdContFoto->text(), QStringLiteral("&Parar"));
   }
@@ -272,41 +285,41 @@ class ViewingTest : public QObject {
   void showAllFollowsTheKindChosenNow() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
-    w.optFoto->click();
+    clickButton(w.optFoto);
     const QString photo = makeRasterPhoto(dir.path(), "k.png", 10, 10);
     listAsFound(w, {photo});
-    w.optFilme->click();
-    w.cmdMostraArq_Click();
+    clickButton(w.optFilme);
+    clickButton(w.cmdMostraArq);
     QCOMPARE(t.player->fileName(), photo);
   }
 
   void previousAndNextButtons() {
-    TestWindow t = makeTestWindow();
+    TestWindow t = activeWindowWithResult(someFiles(dir.path(), 3, "avi"));
     FileFind& w = *t.window;
-    listAsFound(w, someFiles(dir.path(), 3, "avi"));
-    w.List1->setListIndex(1);
-    w.Timer1->setEnabled(true);
-    w.cmdAnterior_Click();  // first file: nothing, the timer stays
+    clickLine(w.List1, 1);
+    t.player->finishOpening(5);
+    QVERIFY(w.Timer1->enabled());
+    clickButton(w.cmdAnterior);  // first file: nothing, the timer stays
     QCOMPARE(w.List1->listIndex(), 1);
     QVERIFY(w.Timer1->enabled());
-    w.cmdProximo_Click();
+    clickButton(w.cmdProximo);
     QCOMPARE(w.List1->listIndex(), 3);
     QVERIFY(w.Timer1->enabled());  // tracks the opening, to move on if it fails
-    w.cmdProximo_Click();
+    clickButton(w.cmdProximo);
     QCOMPARE(w.List1->listIndex(), 5);
-    w.cmdProximo_Click();  // last file: nothing
+    clickButton(w.cmdProximo);  // last file: nothing
     QCOMPARE(w.List1->listIndex(), 5);
-    w.cmdAnterior_Click();
+    clickButton(w.cmdAnterior);
     QCOMPARE(w.List1->listIndex(), 3);
-    w.cmdAnterior_Click();
+    clickButton(w.cmdAnterior);
     QCOMPARE(w.List1->listIndex(), 1);
 
-    w.listResetPending = true;
-    w.List1->setListIndex(-1);
-    w.listResetPending = false;
-    w.cmdAnterior_Click();
+    // Up from the first file line leaves no selection: next starts at the first file.
+    pressKeyIn(w.List1, Qt::Key_Up);
     QCOMPARE(w.List1->listIndex(), -1);
-    w.cmdProximo_Click();  // no selection: the first file
+    clickButton(w.cmdAnterior);
+    QCOMPARE(w.List1->listIndex(), -1);
+    clickButton(w.cmdProximo);
     QCOMPARE(w.List1->listIndex(), 1);
   }
 
@@ -315,10 +328,10 @@ class ViewingTest : public QObject {
     TestWindow t = activeWindowWithResult(films);
     FileFind& w = *t.window;
     QVERIFY(w.isActiveWindow());
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     t.player->finishOpening(5);
     QVERIFY(w.Timer1->enabled());
-    QTest::mouseClick(w.cmdBusca, Qt::LeftButton);
+    clickButton(w.cmdBusca);
     QCOMPARE(tw::top(w.List1), 1440.0f);
     QCOMPARE(tw::width(w.List1), 3255.0f);
     for (QWidget* c : {(QWidget*)w.cmdIniciar, (QWidget*)w.Drive1, (QWidget*)w.Dir1,
@@ -335,7 +348,7 @@ class ViewingTest : public QObject {
 
     // The next click opens that line's file, as a first opening.
     w.cmdPararFilme->setText("&Continuar");
-    w.List1->setListIndex(3);
+    clickLine(w.List1, 3);
     QCOMPARE(t.player->fileName(), films[1]);
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Pausa"));
   }
@@ -348,19 +361,19 @@ class ViewingTest : public QObject {
     FileFind& w = *t.window;
     QVERIFY(w.isActiveWindow());
     w.List1->setFocus();
-    w.List1->setListIndex(1);
+    clickLine(w.List1, 1);
     QCOMPARE(t.player->fileName(), films[0]);
     QTest::keyClick(&w, Qt::Key_B, Qt::AltModifier);
     QTRY_VERIFY(w.viewStopped);
     QVERIFY(w.List1->hasFocus());
     QVERIFY(!w.listResetPending);
-    w.List1->setListIndex(5);
+    clickLine(w.List1, 5);
     QCOMPARE(t.player->fileName(), films[2]);
 
     QTest::keyClick(&w, Qt::Key_B, Qt::AltModifier);
     QTRY_VERIFY(w.viewStopped);
     w.cmdIniciar->setFocus();
-    QTest::qWait(100);  // the view has caught up with the empty selection
+    QTRY_VERIFY(!w.List1->selectionModel()->hasSelection());  // the view caught up
     const int opened = t.player->opened.size();
     w.List1->setFocus(Qt::TabFocusReason);
     QVERIFY(w.List1->hasFocus());
@@ -374,7 +387,7 @@ class ViewingTest : public QObject {
     TestWindow t = activeWindowWithResult(films);
     FileFind& w = *t.window;
     QVERIFY(w.isActiveWindow());
-    QTest::qWait(100);  // the view shows the lines
+    QTRY_VERIFY(w.List1->model()->rowCount() == 6);  // the view shows the lines
     const QPoint line3 = w.List1->visualRect(w.List1->model()->index(3, 0)).center();
     const int before = w.List1->listIndex();
     for (Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton}) {
@@ -387,16 +400,17 @@ class ViewingTest : public QObject {
     QCOMPARE(t.player->fileName(), films[1]);
   }
 
+  // The kind buttons lie under the player; their access keys still reach them.
   void returnToSearchFollowsTheKindChosenNow() {
-    TestWindow t = makeTestWindow();
+    TestWindow t = activeWindowWithResult(someFiles(dir.path(), 2, "avi"));
     FileFind& w = *t.window;
-    listAsFound(w, someFiles(dir.path(), 2, "avi"));
-    w.cmdMostraArq_Click();
+    clickButton(w.cmdMostraArq);
     t.player->finishOpening(5);
-    w.optFoto->click();
+    pressAccessKey(w.optFoto);
+    QVERIFY(w.optFoto->isChecked());
     w.Timer2->setEnabled(true);
     w.frmFoto->show();
-    w.cmdBusca_Click();
+    clickButton(w.cmdBusca);
     QVERIFY(!w.Timer2->enabled());
     QVERIFY(!w.frmFoto->isVisibleTo(&w));
     QVERIFY(w.frmFilme->isVisibleTo(&w));
@@ -408,7 +422,7 @@ class ViewingTest : public QObject {
   void returnToSearchInSearchMode() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
-    w.cmdBusca_Click();
+    clickButton(w.cmdBusca);
     QCOMPARE(tw::top(w.List1), 1440.0f);
     QVERIFY(w.cmdParar->isEnabled());
     QCOMPARE(t.player->opened, QStringList({QString()}));
@@ -420,7 +434,8 @@ class ViewingTest : public QObject {
     FileFind& w = *t.window;
     listAsFound(w, someFiles(dir.path(), 100000, "avi"));
     w.List1->setListIndex(1);
-    while (w.List1->listIndex() < w.List1->listCount() - 1) w.cmdProximo_Click();
+    for (int i = 0; i < 100000 && w.List1->listIndex() < w.List1->listCount() - 1; ++i)
+      clickButton(w.cmdProximo);
     QCOMPARE(w.List2->listIndex(), 99999);
     QCOMPARE(t.player->opened.size(), 100000);
     QVERIFY(t.messages->shown.isEmpty());

@@ -1,6 +1,7 @@
 #include "controls/timer.h"
 
 Timer::Timer(QObject* parent) : QObject(parent) {
+  timer_.setParent(this);  // findable, so its own ticks can be raised where time is simulated
   connect(&timer_, &QTimer::timeout, this, &Timer::timer);
 }
 

@@ -1,89 +1,113 @@
 #include "support/scriptedplayer.h"
 
-#include <algorithm>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <cmath>
 
 #include "media/mpvplayer.h"
 
 namespace {
-
-// As the real player, the natural and half sizes never exceed the window's picture
-// area (7035 x 4305 twips, less the margin beside it): the factor that shrinks them.
-float withinArea(float w, float h) {
-  return std::min({1.0f, (7035 - MpvPlayer::kAreaMarginTwips) / w, 4305 / h});
-}
-
+constexpr double kTwipsPerPixel = 15;
 }  // namespace
 
 void ScriptedPlayer::setFileName(const QString& path) {
   opened.append(path);
   file_ = path;
   position_ = 0;
-  state_ = path.isEmpty() ? 0 : MediaPlayer::kRunning;
+  state_ = 0;
+  open_ = false;
+  ended_ = false;
+  opening_ = !path.isEmpty();
 }
 
 void ScriptedPlayer::run() {
   ++runs;
-  if (!file_.isEmpty()) state_ = MediaPlayer::kRunning;
+  if (!open_) return;
+  if (ended_) {  // running a finished file plays it again
+    ended_ = false;
+    position_ = 0;
+  }
+  state_ = MediaPlayer::kRunning;
 }
 
 void ScriptedPlayer::pause() {
   ++pauses;
-  if (!file_.isEmpty()) state_ = 1;
+  if (open_ && state_ == MediaPlayer::kRunning) state_ = 1;
 }
 
 void ScriptedPlayer::setCurrentPosition(double seconds) {
   seeks.append(seconds);
-  if (!file_.isEmpty()) position_ = seconds;
+  if (!open_ || !std::isfinite(seconds)) return;
+  position_ = std::max(0.0, seconds);
+  if (ended_) state_ = 1;  // a seek from the end leaves the file stopped there
+  ended_ = false;
 }
 
 void ScriptedPlayer::setDisplaySize(int size) {
-  displaySize_ = size;
+  if (size >= 0 && size <= 4) displaySize_ = size;
 }
 
-// Sizes follow the display size at once, as the real player's do.
-float ScriptedPlayer::width() const {
+// 0 natural, 1 half, 2 double, 3 fitted into the area, 4 a quarter of the screen's area.
+QSizeF ScriptedPlayer::size() const {
+  const QSizeF natural = open_ ? natural_ : QSizeF(kIdleWidth, kIdleHeight);
   switch (displaySize_) {
     case 0:
-      return naturalW_ * withinArea(naturalW_, naturalH_);
+      return withinArea(natural);
     case 1:
-      return naturalW_ / 2 * withinArea(naturalW_ / 2, naturalH_ / 2);
+      return withinArea(natural / 2);
     case 2:
-      return naturalW_ * 2;
+      return natural * 2;
     case 3:
-      return 7035;
-    case 4:
-      return naturalW_ * 1.5f;
+      return area_ ? natural.scaled(QSizeF(area_->size()) * kTwipsPerPixel, Qt::KeepAspectRatio)
+                   : natural;
+    case 4: {
+      const QScreen* screen = area_ ? area_->screen() : QGuiApplication::primaryScreen();
+      if (!screen) return natural;
+      const QSizeF whole = QSizeF(screen->geometry().size()) * kTwipsPerPixel;
+      return natural *
+             std::sqrt(whole.width() * whole.height() / 4 / (natural.width() * natural.height()));
+    }
     default:
-      return naturalW_;
-  }
-}
-
-float ScriptedPlayer::height() const {
-  switch (displaySize_) {
-    case 0:
-      return naturalH_ * withinArea(naturalW_, naturalH_);
-    case 1:
-      return naturalH_ / 2 * withinArea(naturalW_ / 2, naturalH_ / 2);
-    case 2:
-      return naturalH_ * 2;
-    case 3:
-      return 7035 * naturalH_ / naturalW_;
-    case 4:
-      return naturalH_ * 1.5f;
-    default:
-      return naturalH_;
+      return natural;
   }
 }
 
 void ScriptedPlayer::finishOpening(double durationSeconds) {
+  open_ = !file_.isEmpty();
+  opening_ = false;
+  state_ = open_ ? MediaPlayer::kRunning : 0;
   duration_ = durationSeconds;
   emit openComplete();
 }
 
+void ScriptedPlayer::failOpening() {
+  opening_ = false;
+  open_ = false;
+  state_ = 0;
+}
+
+void ScriptedPlayer::reachEnd() {
+  if (!open_) return;
+  ended_ = true;
+  state_ = 0;
+  if (std::isfinite(duration_)) position_ = duration_;
+}
+
 MediaPlayerFactory scriptedPlayerFactory(ScriptedPlayer** out) {
-  return [out](QWidget*) {
-    auto player = std::make_unique<ScriptedPlayer>();
+  return [out](QWidget* area) {
+    auto player = std::make_unique<ScriptedPlayer>(area);
     *out = player.get();
     return std::unique_ptr<MediaPlayer>(std::move(player));
   };
+}
+
+// As the real player, the natural and half sizes never exceed the picture area, less the
+// margin the window's centring needs beside it.
+QSizeF ScriptedPlayer::withinArea(const QSizeF& twips) const {
+  if (!area_) return twips;
+  const QSizeF box =
+      QSizeF(area_->size()) * kTwipsPerPixel - QSizeF(MpvPlayer::kAreaMarginTwips, 0);
+  if (twips.width() <= box.width() && twips.height() <= box.height()) return twips;
+  return twips.scaled(box, Qt::KeepAspectRatio);
 }

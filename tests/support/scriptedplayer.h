@@ -1,15 +1,24 @@
 #pragma once
 
+#include <QSizeF>
 #include <QStringList>
 
 #include "media/mediaplayer.h"
 
-// A player whose state the test sets: it records every command, opens any file
-// instantly (the test raises open-complete when it wants) and draws nothing.
+class QWidget;
+
+// A player whose state the test sets: it records every command and draws nothing. It
+// answers as the real player does (checked by the player contract test): a file set is
+// "opening" until the test finishes or fails its opening, sizes follow the display size
+// against the same area and screen, and the empty text closes.
 class ScriptedPlayer : public MediaPlayer {
   Q_OBJECT
  public:
-  using MediaPlayer::MediaPlayer;
+  // The real player's sizes while nothing is open, and for a file without pictures.
+  static constexpr float kIdleWidth = 4860, kIdleHeight = 3660;
+  static constexpr float kSoundWidth = 4860, kSoundHeight = 600;
+
+  explicit ScriptedPlayer(QWidget* area = nullptr) : area_(area) {}
 
   void setFileName(const QString& path) override;
   QString fileName() const override { return file_; }
@@ -26,18 +35,17 @@ class ScriptedPlayer : public MediaPlayer {
   void setLeft(float v) override { left_ = v; }
   float top() const override { return top_; }
   void setTop(float v) override { top_ = v; }
-  float width() const override;
-  float height() const override;
+  float width() const override { return float(size().width()); }
+  float height() const override { return float(size().height()); }
 
-  // Script.
+  // Script. The file opened plays with this duration and natural size (in twips).
   void finishOpening(double durationSeconds = 10.0);  // raises open-complete
+  void failOpening();                                 // given up: no open-complete
+  void reachEnd();
   void setState(int s) { state_ = s; }
   void setOpening(bool o) { opening_ = o; }
   void setPosition(double s) { position_ = s; }
-  void setNaturalSize(float w, float h) {
-    naturalW_ = w;
-    naturalH_ = h;
-  }
+  void setNaturalSize(float w, float h) { natural_ = QSizeF(w, h); }
   void forceDisplaySize(int size) { displaySize_ = size; }
 
   QStringList opened;   // every file name set, in order (empty text included)
@@ -46,14 +54,20 @@ class ScriptedPlayer : public MediaPlayer {
   int pauses = 0;
 
  private:
+  QSizeF size() const;
+  QSizeF withinArea(const QSizeF& twips) const;
+
+  QWidget* area_;
   QString file_;
+  bool open_ = false;
+  bool ended_ = false;
   int state_ = 0;
   bool opening_ = false;
   double position_ = 0;
   double duration_ = 0;
   int displaySize_ = 0;
   float left_ = 0, top_ = 0;
-  float naturalW_ = 4860, naturalH_ = 3660;
+  QSizeF natural_{kIdleWidth, kIdleHeight};
 };
 
 // A factory that hands the window a ScriptedPlayer and keeps a pointer for the test.
