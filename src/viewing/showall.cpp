@@ -23,6 +23,9 @@ void FileFind::cmdMostraArq_Click() {
     } else {
       List1->setListIndex(1);
     }
+    // The tracking tick waits while the first file opens and moves on should it never open:
+    // left to open-complete alone, a first file that cannot be played would end the show.
+    Timer1->setEnabled(true);
     return;
   }
   frmFilme->setVisible(false);
