@@ -35,17 +35,18 @@ class EndToEndTest : public QObject {
 
     QStringList played;
     for (int file = 0; file < 3; ++file) {
-      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
       QVERIFY(w.Timer1->enabled());  // open-complete came
       QVERIFY(w.Sl1->maximum() >= 2 && w.Sl1->maximum() <= 4);
       played << w.AMovie1->fileName();
-      QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() != 2, 10000);  // played to its end
+      QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() != MediaPlayer::State::Running,
+                               10000);  // played to its end
       w.Timer1_Timer();  // the tracking tick: the next file, or nothing after the last
     }
     QCOMPARE(played,
              QStringList({dir.filePath("a.avi"), dir.filePath("b.mpg"), dir.filePath("c.mov")}));
     QCOMPARE(w.List1->listIndex(), 5);
-    QVERIFY(w.AMovie1->state() != 2);
+    QVERIFY(w.AMovie1->state() != MediaPlayer::State::Running);
     QVERIFY(messages->shown.isEmpty());
   }
 
@@ -61,10 +62,11 @@ class EndToEndTest : public QObject {
     w.cmdMostraArq_Click();
     // Each tick while the player is not running moves on; the good film plays.
     QTRY_VERIFY_WITH_TIMEOUT(
-        (w.AMovie1->state() != 2 && w.List1->listIndex() < 5 ? (w.Timer1_Timer(), false)
-                                                             : w.List1->listIndex() == 5),
+        (w.AMovie1->state() != MediaPlayer::State::Running && w.List1->listIndex() < 5
+             ? (w.Timer1_Timer(), false)
+             : w.List1->listIndex() == 5),
         15000);
-    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     QCOMPARE(w.AMovie1->fileName(), dir.filePath("3.avi"));
     QVERIFY(messages->shown.isEmpty());
   }

@@ -88,7 +88,7 @@ class TestMediaPlayer : public QObject {
     clock.start();
     QVERIFY(open(player, name));
     qInfo("opened in %lld ms", clock.elapsed());
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
     const double truth = trueDuration(name);
     QVERIFY2(std::abs(player.duration() - truth) < 0.1,
              qPrintable(QString("duration %1, truth %2").arg(player.duration()).arg(truth)));
@@ -111,12 +111,12 @@ class TestMediaPlayer : public QObject {
 
     // Pause freezes the position.
     player.pause();
-    QVERIFY(player.state() != MediaPlayer::kRunning);
+    QVERIFY(player.state() != MediaPlayer::State::Running);
     letTimePass(150);
     const double frozen = player.currentPosition();
     letTimePass(400);
     QCOMPARE(player.currentPosition(), frozen);
-    QVERIFY(player.state() != MediaPlayer::kRunning);
+    QVERIFY(player.state() != MediaPlayer::State::Running);
 
     // A seek lands near its target.
     const double target = std::floor(truth / 2);
@@ -131,12 +131,12 @@ class TestMediaPlayer : public QObject {
     const double from = player.currentPosition();
     player.run();
     clock.restart();
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
-    QTRY_VERIFY_WITH_TIMEOUT(player.state() != MediaPlayer::kRunning, 3000);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() != MediaPlayer::State::Running, 3000);
     const double expected = player.duration() - from, ran = clock.elapsed() / 1000.0;
     QVERIFY2(std::abs(ran - expected) < 0.25,
              qPrintable(QString("ran %1 s of an expected %2 s").arg(ran).arg(expected)));
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
   }
 
   void engineStartsWithTheFirstFile() {
@@ -146,7 +146,7 @@ class TestMediaPlayer : public QObject {
     player.setCurrentPosition(2);
     player.setFileName(QString());
     QVERIFY(!player.engineStarted());
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     QCOMPARE(player.currentPosition(), 0.0);
     QVERIFY(open(player, "sound-pcm16.wav"));
     QVERIFY(player.engineStarted());
@@ -170,12 +170,12 @@ class TestMediaPlayer : public QObject {
     player.setFileName(media(name));
     QTRY_VERIFY_WITH_TIMEOUT(!player.isOpening(), 5000);
     QCOMPARE(opened.count(), 0);
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     player.run();
     player.setCurrentPosition(1);
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     QVERIFY(open(player, "film-mpeg4-mp3.avi"));
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
   }
 
   void emptyNameCloses() {
@@ -185,12 +185,12 @@ class TestMediaPlayer : public QObject {
     QVERIFY(view && view->isVisible());
     QSignalSpy opened(&player, &MediaPlayer::openComplete);
     player.setFileName(QString());
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     QVERIFY(!view->isVisible());
     player.run();
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     QVERIFY(!opened.wait(500));  // late events of the closed file change nothing
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
   }
 
   // Switching before the first file is open reports the second file only.
@@ -360,18 +360,18 @@ class TestMediaPlayer : public QObject {
     MpvPlayer player(area_);
     QVERIFY(open(player, name));
     player.setCurrentPosition(player.duration() - 0.3);
-    QTRY_VERIFY_WITH_TIMEOUT(player.state() == 0, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() == MediaPlayer::State::Stopped, 3000);
     player.setCurrentPosition(1);
     QTRY_VERIFY_WITH_TIMEOUT(!player.isSeeking(), 3000);
-    QVERIFY(player.state() != MediaPlayer::kRunning);
+    QVERIFY(player.state() != MediaPlayer::State::Running);
     QVERIFY(std::abs(player.currentPosition() - 1) < 0.5);
     player.run();
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 1.3, 3000);
     player.setCurrentPosition(player.duration() - 0.3);
-    QTRY_VERIFY_WITH_TIMEOUT(player.state() == 0, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() == MediaPlayer::State::Stopped, 3000);
     player.run();
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
     QTRY_VERIFY_WITH_TIMEOUT(!player.isSeeking(), 3000);
     QVERIFY(player.currentPosition() < 0.5);
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.5, 3000);

@@ -77,7 +77,7 @@ class PlayerTest : public QObject {
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
     QCOMPARE(t.player->pauses, 1);
     QVERIFY(!w.Timer1->enabled());
-    QVERIFY(w.AMovie1->state() != 2);
+    QVERIFY(w.AMovie1->state() != MediaPlayer::State::Running);
 
     // Another file opened while paused plays and is tracked; the caption stays.
     w.cmdProximo_Click();
@@ -120,7 +120,7 @@ class PlayerTest : public QObject {
     FileFind& w = *t.window;
     w.cmdMostraArq_Click();
     t.player->finishOpening(10);
-    t.player->setState(0);  // ended
+    t.player->setState(MediaPlayer::State::Stopped);  // ended
     w.Timer1_Timer();
     QCOMPARE(w.List1->listIndex(), 3);
     QCOMPARE(t.player->fileName(), films[1]);
@@ -128,10 +128,10 @@ class PlayerTest : public QObject {
     w.Timer1_Timer();
     QCOMPARE(w.List1->listIndex(), 3);
     t.player->setOpening(false);
-    t.player->setState(1);  // any state but running counts as finished
+    t.player->setState(MediaPlayer::State::Paused);  // any state but running counts as finished
     w.Timer1_Timer();
     QCOMPARE(t.player->fileName(), films[2]);
-    t.player->setState(0);
+    t.player->setState(MediaPlayer::State::Stopped);
     const int opened = t.player->opened.size();
     w.Timer1_Timer();  // the last file: nothing more
     QCOMPARE(w.List1->listIndex(), 5);
@@ -146,7 +146,7 @@ class PlayerTest : public QObject {
 
     w.viewStopped = true;
     w.Timer1->setEnabled(true);
-    t.player->setState(0);
+    t.player->setState(MediaPlayer::State::Stopped);
     w.Timer1_Timer();
     QVERIFY(!w.Timer1->enabled());
     QCOMPARE(w.List1->listIndex(), 1);

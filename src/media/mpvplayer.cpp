@@ -115,9 +115,9 @@ MpvPlayer::MpvPlayer(QWidget* area) : area_(area), view_(new MpvView(area)) {
   view_->hide();
   openDeadline_.setSingleShot(true);
   connect(&openDeadline_, &QTimer::timeout, this, [this] {
-    if (loaded_)
+    if (phase_ == Phase::Starting)
       finishOpening(true);
-    else if (phase_ == Phase::Opening)
+    else if (phase_ == Phase::Loading)
       closeQuietly();
   });
   soundEnd_.setSingleShot(true);
@@ -194,10 +194,8 @@ uint64_t MpvPlayer::tag(int kind) const {
 void MpvPlayer::resetFile() {
   ++generation_;
   phase_ = Phase::Closed;
+  known_ = {};
   entryId_ = -1;
-  loaded_ = durationKnown_ = videoKnown_ = hasVideo_ = gotFrame_ = false;
-  started_ = paused_ = ended_ = draining_ = seeking_ = false;
-  duration_ = 0;
   clock_.setRunning(false);
   clock_.set(0);
   clock_.setLimit(0);
@@ -230,7 +228,7 @@ void MpvPlayer::setFileName(const QString& path) {
   mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
   const char* args[] = {"loadfile", url.constData(), "replace", options, nullptr};
   mpv_command_async(mpv_, tag(kLoad), args);
-  phase_ = Phase::Opening;
+  phase_ = Phase::Loading;
   openDeadline_.start(kLoadDeadlineMs);
 }
 
@@ -269,10 +267,11 @@ void MpvPlayer::handle(const mpv_event& event) {
       handleEndFile(event);
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
-      if (!loaded_) break;
-      if (!started_ && phase_ == Phase::Opening) openDeadline_.start(kPictureGraceMs);
-      started_ = true;
-      if (seeking_) mpv_get_property_async(mpv_, tag(kGetPosition), "time-pos", MPV_FORMAT_DOUBLE);
+      if (!loaded()) break;
+      if (!known_.started && phase_ == Phase::Starting) openDeadline_.start(kPictureGraceMs);
+      known_.started = true;
+      if (known_.seeking)
+        mpv_get_property_async(mpv_, tag(kGetPosition), "time-pos", MPV_FORMAT_DOUBLE);
       break;
     case MPV_EVENT_PROPERTY_CHANGE:
       handleProperty(event);
@@ -290,8 +289,8 @@ void MpvPlayer::handle(const mpv_event& event) {
 // Loads sent in quick succession may start only the last one: the file is ours
 // when mpv loaded the entry that our last load created.
 void MpvPlayer::fileLoaded() {
-  if (loaded_ || phase_ != Phase::Opening || entryId_ < 0 || loadedId_ != entryId_) return;
-  loaded_ = true;
+  if (phase_ != Phase::Loading || entryId_ < 0 || loadedId_ != entryId_) return;
+  phase_ = Phase::Starting;
   // Asked now, the answers describe this file whatever notifications are late.
   mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
   mpv_get_property_async(mpv_, tag(kGetVideo), "current-tracks/video/id", MPV_FORMAT_INT64);
@@ -301,7 +300,7 @@ void MpvPlayer::fileLoaded() {
 void MpvPlayer::handleEndFile(const mpv_event& event) {
   const auto* end = static_cast<mpv_event_end_file*>(event.data);
   if (end->playlist_entry_id != entryId_ || phase_ == Phase::Closed) return;
-  if (end->reason == MPV_END_FILE_REASON_ERROR || phase_ == Phase::Opening) {
+  if (end->reason == MPV_END_FILE_REASON_ERROR || opening()) {
     closeQuietly();
     return;
   }
@@ -315,18 +314,17 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
   const bool have = prop->format != MPV_FORMAT_NONE && prop->data;
   switch (event.reply_userdata) {
     case kDuration:
-      if (have && loaded_) {
-        duration_ = *static_cast<double*>(prop->data);
-        durationKnown_ = true;
-        clock_.setLimit(duration_);
+      if (have && loaded()) {
+        known_.duration = *static_cast<double*>(prop->data);
+        clock_.setLimit(duration());
       }
       break;
     case kTimePos:
-      if (have && loaded_) takePosition(*static_cast<double*>(prop->data));
+      if (have && loaded()) takePosition(*static_cast<double*>(prop->data));
       break;
     case kWidth:
     case kHeight:
-      if (have && loaded_) {
+      if (have && loaded()) {
         const int value = int(*static_cast<int64_t*>(prop->data));
         (event.reply_userdata == kWidth ? videoWidth_ : videoHeight_) = value;
         placeView();
@@ -341,7 +339,7 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
       }
       break;
     case kEof:
-      if (have && loaded_) handleEof(*static_cast<int*>(prop->data));
+      if (have && loaded()) handleEof(*static_cast<int*>(prop->data));
       break;
     case kAudioOut:
       if (have && std::strcmp(*static_cast<char**>(prop->data), "null") == 0) {
@@ -355,43 +353,42 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
 
 void MpvPlayer::takePosition(double seconds) {
   // While paused, draining or seeking the engine's figure is no better than ours.
-  if (paused_ || ended_ || draining_ || seeking_) return;
+  if (known_.pausedByUs || known_.end != End::None || known_.seeking) return;
   // Sound without a sound card: the silent output reports the written position
   // minus a delay it gets wrong around pauses and seeks, and the figure jumps by
   // up to the whole buffer. Only small corrections of the clock are taken.
-  const bool sound = videoKnown_ && !hasVideo_;
+  const bool sound = known_.picture == Picture::None;
   if (sound && clock_.running() && std::abs(seconds - clock_.now()) > kSoundSlack) return;
   clock_.set(seconds);
 }
 
 void MpvPlayer::handleEof(bool reached) {
   if (!reached) {
-    draining_ = false;
+    if (known_.end == End::Draining) known_.end = End::None;
     soundEnd_.stop();
     return;
   }
-  if (ended_ || draining_) return;
+  if (known_.end != End::None) return;
   // A film that reaches its end before showing any picture could not be opened.
-  if (phase_ == Phase::Opening && videoKnown_ && hasVideo_ && !gotFrame_) {
+  if (phase_ == Phase::Starting && known_.picture == Picture::Film && !known_.firstFrame) {
     closeQuietly();
     return;
   }
-  if (hasVideo_ || seeking_) {
+  if (known_.picture == Picture::Film || known_.seeking) {
     reachedEnd();
     return;
   }
   // Sound is decoded ahead into the output's buffer, and with the silent output
   // mpv reports the end as soon as the buffer holds the rest (up to 0.6 s
   // early). The position runs on by the clock until the true end.
-  draining_ = true;
+  known_.end = End::Draining;
   updateClock();
 }
 
 void MpvPlayer::reachedEnd() {
   soundEnd_.stop();
-  draining_ = false;
-  ended_ = true;
-  if (durationKnown_) clock_.set(std::max(clock_.now(), duration_));
+  known_.end = End::Reached;
+  if (known_.duration) clock_.set(std::max(clock_.now(), *known_.duration));
   updateClock();
 }
 
@@ -399,7 +396,8 @@ void MpvPlayer::handleReply(const mpv_event& event) {
   if (event.reply_userdata & kPartMark) {
     partApplied_ = event.reply_userdata & ~kPartMark;
     // mpv now renders the new part: the current picture is drawn again with it.
-    if (partApplied_ == partSent_ && gotFrame_ && render_ && view_) view_->render(render_, turn_);
+    if (partApplied_ == partSent_ && known_.firstFrame && render_ && view_)
+      view_->render(render_, turn_);
     return;
   }
   const int kind = int(event.reply_userdata & 0xFF);
@@ -411,32 +409,32 @@ void MpvPlayer::handleReply(const mpv_event& event) {
     fileLoaded();  // in case the reply came late
     return;
   }
-  if (kind == kSeek && event.error < 0) seeking_ = false;
+  if (kind == kSeek && event.error < 0) known_.seeking = false;
   if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY) return;
   const auto* prop = static_cast<mpv_event_property*>(event.data);
   const bool have = event.error >= 0 && prop->format != MPV_FORMAT_NONE && prop->data;
   if (kind == kGetDuration) {
     // Streams without timestamps have no length: 0, unless mpv learns it later.
-    durationKnown_ = true;
-    if (have) duration_ = *static_cast<double*>(prop->data);
-    clock_.setLimit(duration_);
-  } else if (kind == kGetVideo && phase_ == Phase::Opening) {  // the decision at opening holds
-    videoKnown_ = true;
-    hasVideo_ = have;
-    if (!hasVideo_ && view_) view_->setCaption(QFileInfo(fileName_).fileName());
-  } else if (kind == kGetPosition && seeking_) {
-    seeking_ = false;
+    known_.duration = have ? *static_cast<double*>(prop->data) : duration();
+    clock_.setLimit(duration());
+  } else if (kind == kGetVideo && opening()) {  // the decision at opening holds
+    known_.picture = have ? Picture::Film : Picture::None;
+    if (!have && view_) view_->setCaption(QFileInfo(fileName_).fileName());
+  } else if (kind == kGetPosition && known_.seeking) {
+    known_.seeking = false;
     if (have) clock_.set(*static_cast<double*>(prop->data));
   }
 }
 
 void MpvPlayer::finishOpening(bool force) {
-  if (phase_ != Phase::Opening || !loaded_) return;
-  const bool pictureKnown = videoKnown_ && (!hasVideo_ || (videoWidth_ > 0 && videoHeight_ > 0));
+  if (phase_ != Phase::Starting) return;
+  const bool pictureKnown =
+      known_.picture == Picture::None ||
+      (known_.picture == Picture::Film && videoWidth_ > 0 && videoHeight_ > 0);
   // Raw streams refine their length once playing starts: wait for that too.
-  if (!force && !(durationKnown_ && pictureKnown && started_)) return;
+  if (!force && !(known_.duration && pictureKnown && known_.started)) return;
   if (!pictureKnown) {  // no picture in time: shown like sound, for good
-    hasVideo_ = false;
+    if (known_.picture == Picture::Film) known_.picture = Picture::None;
     if (view_) view_->setCaption(QFileInfo(fileName_).fileName());
   }
   phase_ = Phase::Open;
@@ -450,10 +448,11 @@ void MpvPlayer::finishOpening(bool force) {
 // Runs the position clock exactly while the file plays, and times the end of
 // sound that mpv has already declared finished.
 void MpvPlayer::updateClock() {
-  const bool running = phase_ == Phase::Open && started_ && !paused_ && !ended_ && !seeking_;
+  const bool running = phase_ == Phase::Open && known_.started && !known_.pausedByUs &&
+                       known_.end != End::Reached && !known_.seeking;
   clock_.setRunning(running);
-  if (!draining_) return;
-  const double left = duration_ - clock_.now();
+  if (known_.end != End::Draining) return;
+  const double left = duration() - clock_.now();
   if (left <= 0.01) {
     reachedEnd();
   } else if (!running) {
@@ -470,25 +469,25 @@ void MpvPlayer::renderFrame() {
   if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) return;
   // Until mpv has taken a new part to render, its frames would show the old one; a
   // film shown like sound keeps its caption.
-  if (partApplied_ != partSent_ || (phase_ == Phase::Open && !hasVideo_)) {
+  if (partApplied_ != partSent_ || (phase_ == Phase::Open && known_.picture != Picture::Film)) {
     MpvView::skip(render_);
   } else if (view_) {
     view_->render(render_, turn_);
   }
-  if (phase_ != Phase::Closed) gotFrame_ = true;
+  if (phase_ != Phase::Closed) known_.firstFrame = true;
 }
 
 bool MpvPlayer::opening() const {
-  return phase_ == Phase::Opening;
+  return phase_ == Phase::Loading || phase_ == Phase::Starting;
 }
 
-int MpvPlayer::state() const {
-  if (phase_ != Phase::Open || ended_) return 0;
-  return paused_ ? 1 : kRunning;
+MediaPlayer::State MpvPlayer::state() const {
+  if (phase_ != Phase::Open || known_.end == End::Reached) return State::Stopped;
+  return known_.pausedByUs ? State::Paused : State::Running;
 }
 
 void MpvPlayer::setPaused(bool paused) {
-  paused_ = paused;
+  known_.pausedByUs = paused;
   int flag = paused;
   mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
   updateClock();
@@ -500,7 +499,7 @@ void MpvPlayer::run() {
     setFileName(fileName_);
     return;
   }
-  if (ended_) seek(0);  // running a finished file plays it again
+  if (known_.end == End::Reached) seek(0);  // running a finished file plays it again
   setPaused(false);
 }
 
@@ -511,19 +510,19 @@ void MpvPlayer::pause() {
 
 void MpvPlayer::seek(double seconds) {
   // mpv stays paused at the end of a file: a seek there leaves it stopped.
-  if (ended_) setPaused(true);
-  ended_ = draining_ = false;
+  if (known_.end == End::Reached) setPaused(true);
+  known_.end = End::None;
   soundEnd_.stop();
   const QByteArray target = QByteArray::number(seconds, 'f', 3);
   const char* args[] = {"seek", target.constData(), "absolute", nullptr};
   mpv_command_async(mpv_, tag(kSeek), args);
   clock_.set(seconds);
-  seeking_ = true;
+  known_.seeking = true;
   updateClock();
 }
 
 void MpvPlayer::setCurrentPosition(double seconds) {
-  if (phase_ == Phase::Closed || !loaded_ || entryId_ < 0 || !std::isfinite(seconds)) return;
+  if (!loaded() || entryId_ < 0 || !std::isfinite(seconds)) return;
   seek(std::max(0.0, seconds));
 }
 
@@ -545,7 +544,8 @@ void MpvPlayer::setTop(float twips) {
 
 QSizeF MpvPlayer::naturalTwips() const {
   if (phase_ == Phase::Closed) return {kIdleWidth, kIdleHeight};
-  if (!hasVideo_ || videoWidth_ <= 0 || videoHeight_ <= 0) return {kSoundWidth, kSoundHeight};
+  if (known_.picture != Picture::Film || videoWidth_ <= 0 || videoHeight_ <= 0)
+    return {kSoundWidth, kSoundHeight};
   const QSizeF pixels =
       turn_ % 180 ? QSizeF(videoHeight_, videoWidth_) : QSizeF(videoWidth_, videoHeight_);
   return pixels * kTwipsPerPixel;
@@ -596,7 +596,7 @@ void MpvPlayer::placeView() {
   const bool moved = place != view_->geometry();
   if (moved) view_->setGeometry(place);
   // The last picture at its new place: now, or once mpv has taken the new part.
-  if (!showPart() && moved && gotFrame_ && render_ && partApplied_ == partSent_)
+  if (!showPart() && moved && known_.firstFrame && render_ && partApplied_ == partSent_)
     view_->render(render_, turn_);
 }
 

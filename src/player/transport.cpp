@@ -28,7 +28,7 @@ void FileFind::Timer1_Timer() {
     Timer1->setEnabled(false);
     return;
   }
-  if (AMovie1->state() == MediaPlayer::kRunning) {
+  if (AMovie1->state() == MediaPlayer::State::Running) {
     // A thumb the user holds stays under the mouse: it seeks as it moves.
     if (!Sl1->isSliderDown()) Sl1->setValue(roundHalfEven(AMovie1->currentPosition()));
     return;

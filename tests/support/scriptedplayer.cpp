@@ -18,17 +18,17 @@ void ScriptedPlayer::setFileName(const QString& path) {
   opened.append(path);
   file_ = path;
   position_ = 0;
-  state_ = path.isEmpty() ? 0 : MediaPlayer::kRunning;
+  state_ = path.isEmpty() ? State::Stopped : State::Running;
 }
 
 void ScriptedPlayer::run() {
   ++runs;
-  if (!file_.isEmpty()) state_ = MediaPlayer::kRunning;
+  if (!file_.isEmpty()) state_ = State::Running;
 }
 
 void ScriptedPlayer::pause() {
   ++pauses;
-  if (!file_.isEmpty()) state_ = 1;
+  if (!file_.isEmpty()) state_ = State::Paused;
 }
 
 void ScriptedPlayer::setCurrentPosition(double seconds) {
