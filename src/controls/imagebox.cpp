@@ -1,15 +1,10 @@
 #include "controls/imagebox.h"
 
-#include <QLoggingCategory>
 #include <QPainter>
 
-#include "pictures/pictureloader.h"
 #include "controls/twips.h"
-
-namespace {
-// A picture that cannot be shown is said here: the window shows no message for it.
-Q_LOGGING_CATEGORY(lcPictures, "vistara.pictures")
-}  // namespace
+#include "pictures/pictureloader.h"
+#include "pictures/pictureslog.h"
 
 ImageBox::ImageBox(QWidget* parent) : QWidget(parent) {}
 
@@ -23,7 +18,7 @@ bool ImageBox::loadPicture(const QString& path, QSizeF drawLimitTwips) {
   LoadedPicture loaded;
   QString error;
   if (!::loadPicture(path, maxPixels, &loaded, &error)) {
-    qCWarning(lcPictures, "%s: %s", qPrintable(path), qPrintable(error));
+    qCWarning(picturesLog, "%s: %s", qPrintable(path), qPrintable(error));
     return false;
   }
   setPicture(loaded.image, loaded.naturalTwips);

@@ -11,9 +11,9 @@
 #include <QWidget>
 #include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
+#include "media/medialog.h"
 #include "media/midi/midisong.h"
 #include "media/midi/midistream.h"
 #include "media/mpvview.h"
@@ -88,6 +88,22 @@ int64_t entryIdOf(const mpv_node& result) {
   return -1;
 }
 
+const char* endReasonName(mpv_end_file_reason reason) {
+  switch (reason) {
+    case MPV_END_FILE_REASON_EOF:
+      return "its end";
+    case MPV_END_FILE_REASON_STOP:
+      return "a stop";
+    case MPV_END_FILE_REASON_QUIT:
+      return "the engine's quit";
+    case MPV_END_FILE_REASON_ERROR:
+      return "an error";
+    case MPV_END_FILE_REASON_REDIRECT:
+      return "a redirection";
+  }
+  return "an unknown reason";
+}
+
 bool isMidiFile(const QString& path) {
   // Only a regular file is read here: a pipe or a device could block the window, and
   // reading would take the bytes mpv needs.
@@ -118,7 +134,7 @@ MpvPlayer::MpvPlayer(QWidget* area) : area_(area), view_(new MpvView(area)) {
     if (phase_ == Phase::Starting)
       finishOpening(true);
     else if (phase_ == Phase::Loading)
-      closeQuietly();
+      giveUp(QStringLiteral("not loaded in time"));
   });
   soundEnd_.setSingleShot(true);
   soundEnd_.setTimerType(Qt::PreciseTimer);
@@ -145,7 +161,7 @@ bool MpvPlayer::startEngine() {
   if (!mpv_) return false;
   for (const auto& option : kOptions) mpv_set_option_string(mpv_, option[0], option[1]);
   if (mpv_initialize(mpv_) < 0) {
-    std::fprintf(stderr, "vistara: the media engine could not start\n");
+    qCWarning(mediaLog, "the media engine could not start");
     mpv_terminate_destroy(mpv_);
     mpv_ = nullptr;
     return false;
@@ -232,9 +248,10 @@ void MpvPlayer::setFileName(const QString& path) {
   openDeadline_.start(kLoadDeadlineMs);
 }
 
-void MpvPlayer::closeQuietly() {
-  // A file that cannot be played leaves the player without a file: no message,
-  // "not running", and the window's tracking moves on.
+void MpvPlayer::giveUp(const QString& why) {
+  // A file that cannot be played leaves the player without a file: no message box,
+  // "not running", and the window's tracking moves on. The reason goes to the log.
+  qCWarning(mediaLog, "%s: %s", qPrintable(fileName_), qPrintable(why));
   resetFile();
   if (mpv_) {
     const char* args[] = {"stop", nullptr};
@@ -300,10 +317,16 @@ void MpvPlayer::fileLoaded() {
 void MpvPlayer::handleEndFile(const mpv_event& event) {
   const auto* end = static_cast<mpv_event_end_file*>(event.data);
   if (end->playlist_entry_id != entryId_ || phase_ == Phase::Closed) return;
-  if (end->reason == MPV_END_FILE_REASON_ERROR || opening()) {
-    closeQuietly();
+  if (end->reason == MPV_END_FILE_REASON_ERROR) {
+    giveUp(QString::fromUtf8(mpv_error_string(end->error)));
     return;
   }
+  if (opening()) {
+    giveUp(QStringLiteral("unloaded by %1 before it could be shown")
+               .arg(QLatin1String(endReasonName(end->reason))));
+    return;
+  }
+  qCDebug(mediaLog, "%s: unloaded by %s", qPrintable(fileName_), endReasonName(end->reason));
   // mpv unloaded the file itself: it stays "open" for the window, at its end.
   entryId_ = -1;
   reachedEnd();
@@ -344,7 +367,7 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
     case kAudioOut:
       if (have && std::strcmp(*static_cast<char**>(prop->data), "null") == 0) {
         static bool told = false;
-        if (!told) std::fprintf(stderr, "vistara: no sound device; playing silently\n");
+        if (!told) qCWarning(mediaLog, "no sound device; playing silently");
         told = true;
       }
       break;
@@ -371,7 +394,7 @@ void MpvPlayer::handleEof(bool reached) {
   if (known_.end != End::None) return;
   // A film that reaches its end before showing any picture could not be opened.
   if (phase_ == Phase::Starting && known_.picture == Picture::Film && !known_.firstFrame) {
-    closeQuietly();
+    giveUp(QStringLiteral("ended before showing a picture"));
     return;
   }
   if (known_.picture == Picture::Film || known_.seeking) {
@@ -405,7 +428,9 @@ void MpvPlayer::handleReply(const mpv_event& event) {
   if (kind == kLoad) {
     const auto* result = static_cast<mpv_event_command*>(event.data);
     entryId_ = event.error < 0 ? -1 : entryIdOf(result->result);
-    if (entryId_ < 0) closeQuietly();
+    if (entryId_ < 0)
+      giveUp(event.error < 0 ? QString::fromUtf8(mpv_error_string(event.error))
+                             : QStringLiteral("not taken by the engine"));
     fileLoaded();  // in case the reply came late
     return;
   }

@@ -77,7 +77,7 @@ class MpvPlayer : public MediaPlayer {
   void handleEof(bool reached);
   void takePosition(double seconds);
   void finishOpening(bool force = false);
-  void closeQuietly();
+  void giveUp(const QString& why);
   void resetFile();
   void renderFrame();
   void setPaused(bool paused);

@@ -1,0 +1,3 @@
+#include "pictures/pictureslog.h"
+
+Q_LOGGING_CATEGORY(picturesLog, "vistara.pictures", QtWarningMsg)
