@@ -1,12 +1,14 @@
 # The window FileFind and its handlers, one folder a subsystem; main.cpp starts it.
 vistara_room(vistara_window FOLDERS app search viewing photo player
   SOURCES
+    app/captions.h
     app/design.cpp
     app/filefind.cpp
     app/filefind.h
     app/icon.cpp
     app/icon.h
     app/look.h
+    app/places.h
     app/returntosearch.cpp
     app/startup.cpp
     app/wiring.cpp
@@ -23,7 +25,7 @@ vistara_room(vistara_window FOLDERS app search viewing photo player
     player/panel.cpp
     player/rounding.h
     player/transport.cpp
-  LINKS vistara_controls vistara_media)
+  LINKS vistara_controls vistara_media vistara_units)
 
 add_executable(vistara main.cpp)
 target_link_libraries(vistara PRIVATE vistara_window)

@@ -11,6 +11,7 @@
 #include "controls/keys.h"
 #include "controls/twips.h"
 #include "media/mpvplayer.h"
+#include "units/pixels.h"
 
 FileFind::FileFind(FileFindServices services)
     : volumes_(std::move(services.volumes)),
@@ -28,7 +29,8 @@ FileFind::FileFind(FileFindServices services)
   pal.setColor(QPalette::Window, QColor(192, 192, 192));
   setPalette(pal);
   setAutoFillBackground(true);
-  resize(10410 / 15, 6825 / 15);  // the stored inner size; the load handler sets the outer size
+  resize(tw::toPixels(10410),
+         tw::toPixels(6825));  // the stored inner size; the load handler sets the outer size
 
   buildDesign();
   wireEvents();
@@ -46,13 +48,13 @@ QSize FileFind::frameExtra() const {
 }
 
 float FileFind::outerWidth() const {
-  return float(frameGeometry().width()) * tw::kPerPixel;
+  return float(frameGeometry().width() * units::kTwipsPerPixel);
 }
 float FileFind::outerHeight() const {
-  return float(frameGeometry().height()) * tw::kPerPixel;
+  return float(frameGeometry().height() * units::kTwipsPerPixel);
 }
 float FileFind::innerWidth() const {
-  return float(width()) * tw::kPerPixel;
+  return float(width() * units::kTwipsPerPixel);
 }
 
 void FileFind::setOuterWidth(float twips) {

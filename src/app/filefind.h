@@ -15,13 +15,13 @@
 #include "controls/folderlist.h"
 #include "controls/imagebox.h"
 #include "controls/listbox.h"
-#include "media/mediaplayer.h"
 #include "controls/messagebox.h"
 #include "controls/slider.h"
 #include "controls/textbox.h"
 #include "controls/timer.h"
-#include "files/volumes.h"
 #include "controls/windowloss.h"
+#include "files/volumes.h"
+#include "media/mediaplayer.h"
 
 // What the window stands on that tests may replace; empty members take the real ones.
 struct FileFindServices {
@@ -153,6 +153,9 @@ class FileFind : public QWidget {
   // `afterLoad` runs right after the picture is loaded, before it is fitted.
   void fitPicture(ImageBox* box, const QString& path, Fit variant,
                   const std::function<void()>& afterLoad = {});
+  // The current file's photo where photos show now: in the panel, fitted as `panelFit`,
+  // or over the whole window, whose caption then names the file when `nameInCaption`.
+  void fitCurrentPhoto(Fit panelFit = Fit::Panel, bool nameInCaption = false);
   void cmdProfoto_Click();
   void cmdAntFoto_Click();
   void cmdAntFoto_KeyDown(int keyCode, int shift);

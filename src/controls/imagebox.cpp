@@ -5,6 +5,7 @@
 #include "controls/twips.h"
 #include "pictures/pictureloader.h"
 #include "pictures/pictureslog.h"
+#include "units/pixels.h"
 
 ImageBox::ImageBox(QWidget* parent) : QWidget(parent) {}
 
@@ -12,8 +13,8 @@ bool ImageBox::loadPicture(const QString& path, QSizeF drawLimitTwips) {
   QSize maxPixels;
   if (drawLimitTwips.isValid() && !drawLimitTwips.isEmpty()) {
     const qreal dpr = devicePixelRatioF();
-    maxPixels = QSize(qCeil(drawLimitTwips.width() / tw::kPerPixel * dpr),
-                      qCeil(drawLimitTwips.height() / tw::kPerPixel * dpr));
+    maxPixels = QSize(qCeil(drawLimitTwips.width() / units::kTwipsPerPixel * dpr),
+                      qCeil(drawLimitTwips.height() / units::kTwipsPerPixel * dpr));
   }
   LoadedPicture loaded;
   QString error;

@@ -17,10 +17,10 @@
 #include "media/midi/midisong.h"
 #include "media/midi/midistream.h"
 #include "media/mpvview.h"
+#include "units/pixels.h"
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 // A file that mpv has not even loaded by then is given up; one loaded but not yet
 // playing by then is shown as it is known (a film without its picture like sound).
 constexpr int kLoadDeadlineMs = 15000;
@@ -573,7 +573,7 @@ QSizeF MpvPlayer::naturalTwips() const {
     return {kSoundWidth, kSoundHeight};
   const QSizeF pixels =
       turn_ % 180 ? QSizeF(videoHeight_, videoWidth_) : QSizeF(videoWidth_, videoHeight_);
-  return pixels * kTwipsPerPixel;
+  return pixels * units::kTwipsPerPixel;
 }
 
 // The natural and half sizes never exceed the area: a film larger than it is shown
@@ -589,13 +589,13 @@ QSizeF MpvPlayer::size() const {
       return natural * 2;
     case 3: {
       if (!area_) return natural;
-      const QSizeF box = QSizeF(area_->size()) * kTwipsPerPixel;
+      const QSizeF box = QSizeF(area_->size()) * units::kTwipsPerPixel;
       return natural.scaled(box, Qt::KeepAspectRatio);
     }
     case 4: {
       const QScreen* screen = area_ ? area_->screen() : QGuiApplication::primaryScreen();
       if (!screen) return natural;
-      const QSizeF whole = QSizeF(screen->geometry().size()) * kTwipsPerPixel;
+      const QSizeF whole = QSizeF(screen->geometry().size()) * units::kTwipsPerPixel;
       const double scale =
           std::sqrt(whole.width() * whole.height() / 4 / (natural.width() * natural.height()));
       return natural * scale;
@@ -607,7 +607,7 @@ QSizeF MpvPlayer::size() const {
 
 QSizeF MpvPlayer::withinArea(const QSizeF& twips) const {
   if (!area_) return twips;
-  const QSizeF box = QSizeF(area_->size()) * kTwipsPerPixel - QSizeF(kAreaMarginTwips, 0);
+  const QSizeF box = QSizeF(area_->size()) * units::kTwipsPerPixel - QSizeF(kAreaMarginTwips, 0);
   if (twips.width() <= box.width() && twips.height() <= box.height()) return twips;
   return twips.scaled(box, Qt::KeepAspectRatio);
 }
@@ -615,9 +615,8 @@ QSizeF MpvPlayer::withinArea(const QSizeF& twips) const {
 void MpvPlayer::placeView() {
   if (!view_) return;
   const QSizeF twips = size();
-  const QRect place(qRound(left_ / kTwipsPerPixel), qRound(top_ / kTwipsPerPixel),
-                    qRound(twips.width() / kTwipsPerPixel),
-                    qRound(twips.height() / kTwipsPerPixel));
+  const QRect place(units::toPixels(left_), units::toPixels(top_), units::toPixels(twips.width()),
+                    units::toPixels(twips.height()));
   const bool moved = place != view_->geometry();
   if (moved) view_->setGeometry(place);
   // The last picture at its new place: now, or once mpv has taken the new part.

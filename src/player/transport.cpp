@@ -1,14 +1,15 @@
 // Pause and continue, seeking with the slider, and the tracking tick that advances.
+#include "app/captions.h"
 #include "app/filefind.h"
 #include "player/rounding.h"
 
 void FileFind::cmdPararFilme_Click() {
-  if (cmdPararFilme->text() == QLatin1String("&Pausa")) {
-    cmdPararFilme->setText(QStringLiteral("&Continuar"));
+  if (cmdPararFilme->text() == caption::kPause) {
+    cmdPararFilme->setText(caption::kContinue);
     AMovie1->pause();
     Timer1->setEnabled(false);
   } else {
-    cmdPararFilme->setText(QStringLiteral("&Pausa"));
+    cmdPararFilme->setText(caption::kPause);
     AMovie1->run();
     Timer1->setEnabled(true);
   }

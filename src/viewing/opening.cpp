@@ -1,16 +1,11 @@
 // Opening the file of the selected result line; runs on every change of the selection.
 #include <cmath>
 
+#include "app/captions.h"
 #include "app/filefind.h"
+#include "app/places.h"
 #include "controls/twips.h"
 #include "viewing/viewingplace.h"
-
-void moveListToViewingPlace(FileFind& w) {
-  tw::setHeight(w.List1, 2205);
-  tw::setLeft(w.List1, 7560);
-  tw::setTop(w.List1, 4230);
-  tw::setWidth(w.List1, 1935);
-}
 
 int fileIndexOfLine(int line) {
   return int(std::nearbyint((double(line) + 1) / 2 - 1));  // the default rounding: half to even
@@ -38,12 +33,12 @@ void FileFind::List1_Click() {
   }
   if (tw::top(List1) < 2000) {  // the first opening since search mode
     if (optFoto->isChecked()) {
-      cmdContFoto->setText(QStringLiteral("&Continuar"));
+      cmdContFoto->setText(caption::kContinue);
     } else {
-      cmdPararFilme->setText(QStringLiteral("&Pausa"));
+      cmdPararFilme->setText(caption::kPause);
     }
   }
-  moveListToViewingPlace(*this);
+  place::moveTo(List1, place::kListViewing);
   for (QWidget* c : {static_cast<QWidget*>(cmdIniciar), static_cast<QWidget*>(Drive1),
                      static_cast<QWidget*>(Dir1), static_cast<QWidget*>(cmdParar),
                      static_cast<QWidget*>(cmdSaida)}) {
@@ -61,11 +56,6 @@ void FileFind::List1_Click() {
   frmFilme->setVisible(false);
   frmFoto->setVisible(true);
   cmdMostraArq->setEnabled(false);
-  if (photoInPanel) {
-    skipFolderLine(*this);
-    fitPicture(Image1, List2->text(), Fit::Panel);
-  } else {
-    const QString path = List2->text();
-    fitPicture(Image2, path, Fit::FullScreen, [this, path] { setCaption(path); });
-  }
+  if (photoInPanel) skipFolderLine(*this);
+  fitCurrentPhoto(Fit::Panel, true);
 }
