@@ -17,13 +17,14 @@ vistara_room(vistara_window FOLDERS app search viewing photo player
     viewing/navigation.cpp
     viewing/opening.cpp
     viewing/showall.cpp
-    viewing/viewingplace.h
+    viewing/nofilesmessage.h
     photo/fitpicture.cpp
     photo/fullscreen.cpp
     photo/slideshow.cpp
     photo/stepping.cpp
+    player/halfeven.cpp
+    player/halfeven.h
     player/panel.cpp
-    player/rounding.h
     player/transport.cpp
   LINKS vistara_controls vistara_media vistara_units)
 

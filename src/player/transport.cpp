@@ -1,7 +1,7 @@
 // Pause and continue, seeking with the slider, and the tracking tick that advances.
 #include "app/captions.h"
 #include "app/filefind.h"
-#include "player/rounding.h"
+#include "player/halfeven.h"
 
 void FileFind::cmdPararFilme_Click() {
   if (cmdPararFilme->text() == caption::kPause) {

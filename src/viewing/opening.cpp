@@ -5,13 +5,15 @@
 #include "app/filefind.h"
 #include "app/places.h"
 #include "controls/twips.h"
-#include "viewing/viewingplace.h"
+#include "viewing/nofilesmessage.h"
 
+namespace {
+
+// The found file a result line belongs to: a file line 2k + 1 gives k, a folder line 2k
+// gives k - 0.5 rounded half to even, -1 gives -1.
 int fileIndexOfLine(int line) {
   return int(std::nearbyint((double(line) + 1) / 2 - 1));  // the default rounding: half to even
 }
-
-namespace {
 
 // A folder line opens its neighbouring file line: the one below it, or the one above
 // after an Up arrow. The assignment opens that file before it returns.

@@ -2,7 +2,7 @@
 #include "app/captions.h"
 #include "app/filefind.h"
 #include "app/places.h"
-#include "viewing/viewingplace.h"
+#include "viewing/nofilesmessage.h"
 
 void FileFind::cmdMostraArq_Click() {
   listResetPending = false;
