@@ -11,6 +11,7 @@ vistara_room(vistara_window FOLDERS app search viewing photo player
     app/places.h
     app/returntosearch.cpp
     app/startup.cpp
+    app/windowsize.cpp
     app/wiring.cpp
     search/mediakind.cpp
     search/search.cpp
