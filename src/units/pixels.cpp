@@ -1,3 +1,4 @@
+// The one rounding from twips to whole pixels.
 #include "units/pixels.h"
 
 #include <algorithm>
