@@ -88,20 +88,21 @@ int64_t entryIdOf(const mpv_node& result) {
   return -1;
 }
 
+// Why mpv unloaded a file, as the log says it.
 const char* endReasonName(mpv_end_file_reason reason) {
   switch (reason) {
     case MPV_END_FILE_REASON_EOF:
-      return "its end";
+      return "at its end";
     case MPV_END_FILE_REASON_STOP:
-      return "a stop";
+      return "by a stop";
     case MPV_END_FILE_REASON_QUIT:
-      return "the engine's quit";
+      return "by the engine's quit";
     case MPV_END_FILE_REASON_ERROR:
-      return "an error";
+      return "by an error";
     case MPV_END_FILE_REASON_REDIRECT:
-      return "a redirection";
+      return "by a redirection";
   }
-  return "an unknown reason";
+  return "for an unknown reason";
 }
 
 bool isMidiFile(const QString& path) {
@@ -322,11 +323,11 @@ void MpvPlayer::handleEndFile(const mpv_event& event) {
     return;
   }
   if (opening()) {
-    giveUp(QStringLiteral("unloaded by %1 before it could be shown")
+    giveUp(QStringLiteral("unloaded %1 before it could be shown")
                .arg(QLatin1String(endReasonName(end->reason))));
     return;
   }
-  qCDebug(mediaLog, "%s: unloaded by %s", qPrintable(fileName_), endReasonName(end->reason));
+  qCDebug(mediaLog, "%s: unloaded %s", qPrintable(fileName_), endReasonName(end->reason));
   // mpv unloaded the file itself: it stays "open" for the window, at its end.
   entryId_ = -1;
   reachedEnd();
