@@ -258,6 +258,16 @@ class TestMediaPlayer : public QObject {
     QCOMPARE(player.displaySize(), size);
   }
 
+  // The view lies on the pixels a control with the same twips would: a half pixel goes away
+  // from zero, also to the left of the area. No file: the idle size, 4860 x 3660 twips.
+  void viewIsPlacedAsAControlWouldBe() {
+    MpvPlayer player(area_);
+    player.setLeft(-7.5f);
+    player.setTop(22.5f);
+    auto* view = area_->findChild<MpvView*>();
+    QCOMPARE(view->geometry(), QRect(-1, 2, 324, 244));
+  }
+
   // Opaque, coloured frames: the test pattern, not a black or transparent box.
   void drawsTheFilm() {
     MpvPlayer player(area_);
