@@ -35,7 +35,7 @@ double openMs(FileFind& w, int line) {
   QElapsedTimer clock;
   clock.start();
   w.List1->setListIndex(line);
-  while (w.AMovie1->state() != MediaPlayer::kRunning) {
+  while (w.AMovie1->state() != MediaPlayer::State::Running) {
     if (clock.elapsed() > 10000) return -1;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   }
@@ -63,7 +63,7 @@ double cpuShare(FileFind& w, int line) {
   wall.start();
   const double cpu = cpuSeconds();
   runFor(1400);
-  if (w.AMovie1->state() != MediaPlayer::kRunning) return -1;
+  if (w.AMovie1->state() != MediaPlayer::State::Running) return -1;
   return (cpuSeconds() - cpu) / (wall.nsecsElapsed() / 1e9);
 }
 

@@ -36,17 +36,17 @@ class EndToEndTest : public QObject {
 
     QStringList played;
     for (int file = 0; file < 3; ++file) {
-      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
       QVERIFY(w.Timer1->enabled());
       QTRY_VERIFY(w.Sl1->maximum() >= 2 && w.Sl1->maximum() <= 4);  // open-complete came
       played << w.AMovie1->fileName();
-      QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() != 2, 10000);  // played to its end
+      QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() != MediaPlayer::State::Running, 10000);  // played to its end
       QVERIFY(tick(w.Timer1));  // the tracking tick: the next file, or nothing after the last
     }
     QCOMPARE(played,
              QStringList({dir.filePath("a.avi"), dir.filePath("b.mpg"), dir.filePath("c.mov")}));
     QCOMPARE(w.List1->listIndex(), 5);
-    QVERIFY(w.AMovie1->state() != 2);
+    QVERIFY(w.AMovie1->state() != MediaPlayer::State::Running);
     QVERIFY(messages->shown.isEmpty());
   }
 
@@ -63,7 +63,7 @@ class EndToEndTest : public QObject {
     // The tracking tick passes over what cannot be opened, the first file too; the good
     // film plays.
     QTRY_COMPARE_WITH_TIMEOUT(w.List1->listIndex(), 5, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     QCOMPARE(w.AMovie1->fileName(), dir.filePath("3.avi"));
     QVERIFY(messages->shown.isEmpty());
   }

@@ -56,7 +56,7 @@ qint64 residentKb() {
 }
 
 void playToNextFile(FileFind& w) {
-  QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() != 2 || w.Timer1->enabled(), 10000);
+  QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() != MediaPlayer::State::Running || w.Timer1->enabled(), 10000);
   QVERIFY(tick(w.Timer1));
 }
 
@@ -93,7 +93,7 @@ class HardeningTest : public QObject {
       searchFrom(w, tree.root());
       QCOMPARE(w.List2->listCount(), 1);
       clickButton(w.cmdMostraArq);
-      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
       clickButton(w.cmdMenorFilme);
       clickButton(w.cmdPararFilme);
       clickButton(w.cmdPararFilme);
@@ -155,12 +155,12 @@ class HardeningTest : public QObject {
     searchFrom(w, tree.root());
     QCOMPARE(w.List2->listCount(), 3);
     clickButton(w.cmdMostraArq);
-    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     QFile::resize(folder + "/film-mjpeg-pcm.avi", 5000);  // truncated while it plays
     QVERIFY(QFile::remove(folder + "/film-mpeg1.mpg"));   // the next one is gone
     for (int i = 0; i < 3 && w.List1->listIndex() < 5; ++i) playToNextFile(w);
     QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->fileName(), folder + "/sound-pcm16.wav", 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     QVERIFY(messages->shown.isEmpty());
 
     // A photo deleted and another truncated while on view.
@@ -204,7 +204,7 @@ class HardeningTest : public QObject {
             [&] { played << w.AMovie1->fileName(); });
     clickButton(w.cmdMostraArq);
     QTRY_VERIFY_WITH_TIMEOUT(
-        w.List1->listIndex() == 13 && w.AMovie1->state() != 2 && !w.AMovie1->opening(), 60000);
+        w.List1->listIndex() == 13 && w.AMovie1->state() != MediaPlayer::State::Running && !w.AMovie1->opening(), 60000);
     QCOMPARE(played, (QStringList{folder + "/a.avi", folder + "/c.wav", folder + "/g.mpg"}));
     QVERIFY(messages->shown.isEmpty());
   }
@@ -261,7 +261,7 @@ class HardeningTest : public QObject {
     QCOMPARE(w.List2->listCount(), 4);
     for (int open = 0; open < 200; ++open) {
       w.List1->setListIndex(1 + 2 * (open % 4));
-      QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() == 2, 10000);
+      QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->state() == MediaPlayer::State::Running, 10000);
       if (open == 9) afterFirstSteps = residentKb();
     }
     const qint64 mediaBase = afterFirstSteps, mediaEnd = residentKb();

@@ -74,7 +74,7 @@ class TestMediaPlayer : public QObject {
     clock.start();
     QVERIFY(open(player, name));
     qInfo("opened in %lld ms", clock.elapsed());
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
     const double truth = trueDuration(name);
     QVERIFY2(std::abs(player.duration() - truth) < 0.1,
              qPrintable(QString("duration %1, truth %2").arg(player.duration()).arg(truth)));
@@ -97,12 +97,12 @@ class TestMediaPlayer : public QObject {
 
     // Pause freezes the position.
     player.pause();
-    QVERIFY(player.state() != MediaPlayer::kRunning);
+    QVERIFY(player.state() != MediaPlayer::State::Running);
     letTimePass(150);
     const double frozen = player.currentPosition();
     letTimePass(400);
     QCOMPARE(player.currentPosition(), frozen);
-    QVERIFY(player.state() != MediaPlayer::kRunning);
+    QVERIFY(player.state() != MediaPlayer::State::Running);
 
     // A seek lands near its target.
     const double target = std::floor(truth / 2);
@@ -117,12 +117,12 @@ class TestMediaPlayer : public QObject {
     const double from = player.currentPosition();
     player.run();
     clock.restart();
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
-    QTRY_VERIFY_WITH_TIMEOUT(player.state() != MediaPlayer::kRunning, 3000);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() != MediaPlayer::State::Running, 3000);
     const double expected = player.duration() - from, ran = clock.elapsed() / 1000.0;
     QVERIFY2(std::abs(ran - expected) < 1.0,
              qPrintable(QString("ran %1 s of an expected %2 s").arg(ran).arg(expected)));
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
   }
 
   void engineStartsWithTheFirstFile() {
@@ -132,7 +132,7 @@ class TestMediaPlayer : public QObject {
     player.setCurrentPosition(2);
     player.setFileName(QString());
     QVERIFY(!player.engineStarted());
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     QCOMPARE(player.currentPosition(), 0.0);
     QVERIFY(open(player, "sound-pcm16.wav"));
     QVERIFY(player.engineStarted());
@@ -140,28 +140,38 @@ class TestMediaPlayer : public QObject {
 
   void brokenFilesCloseQuietly_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("truncated avi") << "broken-truncated.avi";
-    QTest::newRow("empty mpg") << "broken-empty.mpg";
-    QTest::newRow("text as wav") << "broken-text.wav";
-    QTest::newRow("song without notes") << "broken-song.mid";
-    QTest::newRow("text as song") << "broken-text.mid";
-    QTest::newRow("missing") << "no-such-file.avi";
+    QTest::addColumn<QString>("why");
+    QTest::newRow("truncated avi") << "broken-truncated.avi"
+                                   << "unrecognized file format";
+    QTest::newRow("empty mpg") << "broken-empty.mpg"
+                               << "unrecognized file format";
+    QTest::newRow("text as wav") << "broken-text.wav"
+                                 << "unrecognized file format";
+    QTest::newRow("song without notes") << "broken-song.mid"
+                                        << "loading failed";
+    QTest::newRow("text as song") << "broken-text.mid"
+                                  << "unrecognized file format";
+    QTest::newRow("missing") << "no-such-file.avi"
+                             << "loading failed";
   }
 
-  // No open-complete, not running, and the player still plays the next file.
+  // No open-complete, not running, the reason in the log, and the player still plays
+  // the next file.
   void brokenFilesCloseQuietly() {
     QFETCH(QString, name);
+    QFETCH(QString, why);
     MpvPlayer player(area_);
     QSignalSpy opened(&player, &MediaPlayer::openComplete);
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(media(name) + ": " + why));
     player.setFileName(media(name));
     QTRY_VERIFY_WITH_TIMEOUT(!player.isOpening(), 5000);
     QCOMPARE(opened.count(), 0);
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     player.run();
     player.setCurrentPosition(1);
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     QVERIFY(open(player, "film-mpeg4-mp3.avi"));
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
   }
 
   void emptyNameCloses() {
@@ -171,12 +181,12 @@ class TestMediaPlayer : public QObject {
     QVERIFY(view && view->isVisible());
     QSignalSpy opened(&player, &MediaPlayer::openComplete);
     player.setFileName(QString());
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     QVERIFY(!view->isVisible());
     player.run();
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
     QVERIFY(!opened.wait(500));  // late events of the closed file change nothing
-    QCOMPARE(player.state(), 0);
+    QCOMPARE(player.state(), MediaPlayer::State::Stopped);
   }
 
   // Switching before the first file is open reports the second file only.
@@ -232,6 +242,16 @@ class TestMediaPlayer : public QObject {
              QRect(-20, 30, qRound(twips.width() / 15), qRound(twips.height() / 15)));
     player.setDisplaySize(7);  // not a display size: ignored
     QCOMPARE(player.displaySize(), size);
+  }
+
+  // The view lies on the pixels a control with the same twips would: a half pixel goes away
+  // from zero, also to the left of the area. No file: the idle size, 4860 x 3660 twips.
+  void viewIsPlacedAsAControlWouldBe() {
+    MpvPlayer player(area_);
+    player.setLeft(-7.5f);
+    player.setTop(22.5f);
+    auto* view = area_->findChild<MpvView*>();
+    QCOMPARE(view->geometry(), QRect(-1, 2, 324, 244));
   }
 
   // Opaque, coloured frames: the test pattern, not a black or transparent box.
@@ -346,18 +366,18 @@ class TestMediaPlayer : public QObject {
     MpvPlayer player(area_);
     QVERIFY(open(player, name));
     player.setCurrentPosition(player.duration() - 0.3);
-    QTRY_VERIFY_WITH_TIMEOUT(player.state() == 0, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() == MediaPlayer::State::Stopped, 3000);
     player.setCurrentPosition(1);
     QTRY_VERIFY_WITH_TIMEOUT(!player.isSeeking(), 3000);
-    QVERIFY(player.state() != MediaPlayer::kRunning);
+    QVERIFY(player.state() != MediaPlayer::State::Running);
     QVERIFY(std::abs(player.currentPosition() - 1) < 0.5);
     player.run();
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 1.3, 3000);
     player.setCurrentPosition(player.duration() - 0.3);
-    QTRY_VERIFY_WITH_TIMEOUT(player.state() == 0, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() == MediaPlayer::State::Stopped, 3000);
     player.run();
-    QCOMPARE(player.state(), MediaPlayer::kRunning);
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
     QTRY_VERIFY_WITH_TIMEOUT(!player.isSeeking(), 3000);
     QVERIFY(player.currentPosition() < 0.5);
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.5, 3000);

@@ -79,7 +79,7 @@ class PlayerTest : public QObject {
     QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
     QCOMPARE(t.player->pauses, 1);
     QVERIFY(!w.Timer1->enabled());
-    QVERIFY(w.AMovie1->state() != 2);
+    QVERIFY(w.AMovie1->state() != MediaPlayer::State::Running);
 
     // Another file opened while paused plays and is tracked; the caption stays.
     clickButton(w.cmdProximo);
@@ -124,7 +124,7 @@ class PlayerTest : public QObject {
     TestWindow t = windowWithFilms();
     FileFind& w = *t.window;
     t.player->finishOpening(10);
-    t.player->setState(0);  // ended
+    t.player->setState(MediaPlayer::State::Stopped);  // ended
     QVERIFY(tick(w.Timer1));
     QCOMPARE(w.List1->listIndex(), 3);
     QCOMPARE(t.player->fileName(), films[1]);
@@ -132,10 +132,10 @@ class PlayerTest : public QObject {
     QVERIFY(tick(w.Timer1));
     QCOMPARE(w.List1->listIndex(), 3);
     t.player->setOpening(false);
-    t.player->setState(1);  // any state but running counts as finished
+    t.player->setState(MediaPlayer::State::Paused);  // any state but running counts as finished
     QVERIFY(tick(w.Timer1));
     QCOMPARE(t.player->fileName(), films[2]);
-    t.player->setState(0);
+    t.player->setState(MediaPlayer::State::Stopped);
     const int opened = t.player->opened.size();
     QVERIFY(tick(w.Timer1));  // the last file: nothing more
     QCOMPARE(w.List1->listIndex(), 5);
@@ -150,7 +150,7 @@ class PlayerTest : public QObject {
 
     w.viewStopped = true;  // a tick already due when the view stopped
     w.Timer1->setEnabled(true);
-    t.player->setState(0);
+    t.player->setState(MediaPlayer::State::Stopped);
     QVERIFY(tick(w.Timer1));
     QVERIFY(!w.Timer1->enabled());
     QCOMPARE(w.List1->listIndex(), 1);

@@ -116,12 +116,12 @@ class PlayerContractTest : public QObject {
 
     p.setFileName(mediaFixture(file));
     QVERIFY(p.opening());
-    QCOMPARE(p.state(), 0);
+    QCOMPARE(p.state(), MediaPlayer::State::Stopped);
     QCOMPARE(opened.count(), 0);  // raised later, never inside the assignment
     d->completeOpening(truth, natural);
     QTRY_COMPARE_WITH_TIMEOUT(opened.count(), 1, 10000);
     QVERIFY(!p.opening());
-    QCOMPARE(p.state(), MediaPlayer::kRunning);
+    QCOMPARE(p.state(), MediaPlayer::State::Running);
     QCOMPARE(p.fileName(), mediaFixture(file));
     QVERIFY2(std::abs(p.duration() - truth) < 0.1, qPrintable(QString::number(p.duration())));
 
@@ -148,23 +148,23 @@ class PlayerContractTest : public QObject {
 
     // Paused is 1, "not running" but not over; the end is 0; running it again replays.
     p.pause();
-    QTRY_COMPARE_WITH_TIMEOUT(p.state(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.state(), MediaPlayer::State::Paused, 5000);
     d->seekNearTheEnd(truth);
-    QCOMPARE(p.state(), 1);
+    QCOMPARE(p.state(), MediaPlayer::State::Paused);
     p.run();
-    QCOMPARE(p.state(), MediaPlayer::kRunning);
+    QCOMPARE(p.state(), MediaPlayer::State::Running);
     d->awaitTheEnd();
-    QTRY_COMPARE_WITH_TIMEOUT(p.state(), 0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.state(), MediaPlayer::State::Stopped, 5000);
     QVERIFY(!p.opening());
     QCOMPARE(p.fileName(), mediaFixture(file));
     p.run();
-    QCOMPARE(p.state(), MediaPlayer::kRunning);
+    QCOMPARE(p.state(), MediaPlayer::State::Running);
     QVERIFY(p.currentPosition() < 1);
     QCOMPARE(opened.count(), 1);
 
     // The empty text closes: nothing runs, the idle size.
     p.setFileName(QString());
-    QCOMPARE(p.state(), 0);
+    QCOMPARE(p.state(), MediaPlayer::State::Stopped);
     QVERIFY(!p.opening());
     QCOMPARE(sizeOf(p), QSizeF(ScriptedPlayer::kIdleWidth, ScriptedPlayer::kIdleHeight));
   }
@@ -190,9 +190,9 @@ class PlayerContractTest : public QObject {
     d->giveUpOpening();
     QTRY_VERIFY_WITH_TIMEOUT(!p.opening(), 10000);
     QCOMPARE(opened.count(), 0);
-    QCOMPARE(p.state(), 0);
+    QCOMPARE(p.state(), MediaPlayer::State::Stopped);
     p.run();  // nothing to run
-    QCOMPARE(p.state(), 0);
+    QCOMPARE(p.state(), MediaPlayer::State::Stopped);
     QCOMPARE(sizeOf(p), QSizeF(ScriptedPlayer::kIdleWidth, ScriptedPlayer::kIdleHeight));
   }
 };

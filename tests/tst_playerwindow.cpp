@@ -92,17 +92,17 @@ class TestPlayerWindow : public QObject {
                                  {"broken-truncated.avi", "b.avi"},
                                  {"film-mpeg4-mp3.avi", "c.avi"}});
     FileFind& w = *t.window;
-    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     if (startAt == "c.avi") {
       QTest::mouseClick(w.cmdProximo, Qt::LeftButton);
       QTest::mouseClick(w.cmdProximo, Qt::LeftButton);
-      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+      QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     }
     QCOMPARE(w.AMovie1->fileName(), dir.filePath(startAt));
     QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
     QCOMPARE(w.AMovie1->fileName(), dir.filePath("b.avi"));
     QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->fileName(), dir.filePath("c.avi"), 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     QCOMPARE(w.List1->listIndex(), 5);
     QVERIFY(t.messages->shown.isEmpty());
   }
@@ -114,7 +114,7 @@ class TestPlayerWindow : public QObject {
     QTemporaryDir dir;
     TestWindow t = playing(dir, {{"film-long-mpeg4.avi", "long.avi"}});
     FileFind& w = *t.window;
-    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     QTRY_COMPARE(w.Sl1->maximum(), 12);  // open-complete came
     QVERIFY(w.Timer1->enabled());
     Slider* slider = w.Sl1;
@@ -143,7 +143,7 @@ class TestPlayerWindow : public QObject {
     QVERIFY(ticks.wait(5000));
     QVERIFY2(slider->value() >= 9, qPrintable(QString::number(slider->value())));
     QVERIFY(w.AMovie1->currentPosition() >= 9);
-    QCOMPARE(w.AMovie1->state(), 2);
+    QCOMPARE(w.AMovie1->state(), MediaPlayer::State::Running);
   }
 
   // A film larger than the panel is first shown whole, inside the panel and in its own

@@ -97,7 +97,7 @@ int playOne(const QString& path) {
   if (!opened.wait(10000)) return 2;
   const qint64 openMs = clock.elapsed();
   const double want = std::min(2.0, player.duration() * 0.8);
-  while (player.state() == MediaPlayer::kRunning && player.currentPosition() < want) {
+  while (player.state() == MediaPlayer::State::Running && player.currentPosition() < want) {
     if (clock.elapsed() > openMs + 8000) return 3;
     QTest::qWait(20);
   }

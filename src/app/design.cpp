@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/captions.h"
 #include "app/filefind.h"
 #include "app/look.h"
 #include "controls/buttons.h"
 #include "controls/fonts.h"
 #include "controls/twips.h"
+#include "units/pixels.h"
 
 namespace {
 
@@ -101,8 +103,8 @@ class Builder {
     l->setWordWrap(look.wrap);
     if (look.autoSize) {
       const QSize hint = l->sizeHint();
-      tw::setWidth(l, hint.width() * tw::kPerPixel);
-      tw::setHeight(l, hint.height() * tw::kPerPixel);
+      tw::setWidth(l, float(hint.width() * units::kTwipsPerPixel));
+      tw::setHeight(l, float(hint.height() * units::kTwipsPerPixel));
     }
   }
 
@@ -128,7 +130,7 @@ void FileFind::buildDesign() {
   Frame3        = d.put(new QFrame(frmFoto),        "Frame3",        "",                  1380,  4860,  4545,  615, 33, Look().bg(grey));
   cmdTelaGrande = d.put(new QPushButton(Frame3),    "cmdTelaGrande", "<- Tela ->",        2730,   300,   795,  255, 37, Look().bg(grey));
   cmdProfoto    = d.put(new QPushButton(Frame3),    "cmdProfoto",    "&Próximo",          1050,   300,   795,  255, 35, Look().bg(grey));
-  cmdContFoto   = d.put(new QPushButton(Frame3),    "cmdContFoto",   "&Parar",            1890,   300,   795,  255, 36, Look().bg(grey));
+  cmdContFoto   = d.put(new QPushButton(Frame3),    "cmdContFoto",   caption::kStop,      1890,   300,   795,  255, 36, Look().bg(grey));
   cmdAntFoto    = d.put(new QPushButton(Frame3),    "cmdAntFoto",    "An&terior",          210,   300,   795,  255, 34, Look().bg(grey));
   SlFoto        = d.put(new Slider(Frame3),         "SlFoto",        "",                  3650,   330,   810,  255, 49);
   lblTempoFoto  = d.put(new FittedLabel(Frame3),    "lblTempoFoto",  "T= 1 Seg",          3570,   120,   885,  225, 40, Look().bg(grey).centre().font(kSerif, 8.25f, false, true));
@@ -142,7 +144,7 @@ void FileFind::buildDesign() {
   cmdMenorFilme = d.put(new QPushButton(frmControl),"cmdMenorFilme", "&Tamanho",          2925,   240,   855,  255, 47);
   cmdAnterior   = d.put(new QPushButton(frmControl),"cmdAnterior",   "An&terior",          150,   240,   855,  255, 28, Look().bg(grey));
   cmdProximo    = d.put(new QPushButton(frmControl),"cmdProximo",    "&Próximo",          1080,   240,   855,  255, 26, Look().bg(grey));
-  cmdPararFilme = d.put(new QPushButton(frmControl),"cmdPararFilme", "&Pausa",            2010,   240,   855,  255, 23, Look().bg(grey));
+  cmdPararFilme = d.put(new QPushButton(frmControl),"cmdPararFilme", caption::kPause,     2010,   240,   855,  255, 23, Look().bg(grey));
   Label2        = d.put(new QLabel(frmFilme),       "Label2",        "",                   420,  4560,  6495,  255, 45, Look().fg(darkBlue).boxed().centre());
   Timer2        = new Timer(this);                  // disabled, interval 1000 ms
   Timer1        = new Timer(this);                  // disabled, interval 2000 ms

@@ -1,9 +1,8 @@
+// The window FileFind: building it, and the window events it handles itself.
 #include "app/filefind.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 
 #include "app/icon.h"
 #include "controls/exit.h"
@@ -28,7 +27,8 @@ FileFind::FileFind(FileFindServices services)
   pal.setColor(QPalette::Window, QColor(192, 192, 192));
   setPalette(pal);
   setAutoFillBackground(true);
-  resize(10410 / 15, 6825 / 15);  // the stored inner size; the load handler sets the outer size
+  resize(tw::toPixels(10410),
+         tw::toPixels(6825));  // the stored inner size; the load handler sets the outer size
 
   buildDesign();
   wireEvents();
@@ -39,43 +39,6 @@ FileFind::FileFind(FileFindServices services)
 }
 
 FileFind::~FileFind() = default;
-
-// The frame the window manager adds around the client area (none offscreen).
-QSize FileFind::frameExtra() const {
-  return frameGeometry().size() - geometry().size();
-}
-
-float FileFind::outerWidth() const {
-  return float(frameGeometry().width()) * tw::kPerPixel;
-}
-float FileFind::outerHeight() const {
-  return float(frameGeometry().height()) * tw::kPerPixel;
-}
-float FileFind::innerWidth() const {
-  return float(width()) * tw::kPerPixel;
-}
-
-void FileFind::setOuterWidth(float twips) {
-  requestedOuter_.setWidth(tw::toPixels(twips));
-  resize(std::max(1, requestedOuter_.width() - frameExtra().width()), height());
-}
-
-void FileFind::setOuterHeight(float twips) {
-  requestedOuter_.setHeight(tw::toPixels(twips));
-  resize(width(), std::max(1, requestedOuter_.height() - frameExtra().height()));
-}
-
-// The frame is known only once the window is shown: the outer size asked for before
-// then is given again, so that frame and client together have that size.
-void FileFind::showCentred() {
-  show();
-  const QSize client = requestedOuter_ - frameExtra();
-  if (requestedOuter_.isValid() && client != size()) resize(client.expandedTo(QSize(1, 1)));
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-  }
-}
 
 void FileFind::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

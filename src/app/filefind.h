@@ -154,6 +154,9 @@ class FileFind : public QWidget {
   // `afterLoad` runs right after the picture is loaded, before it is fitted.
   void fitPicture(ImageBox* box, const QString& path, Fit variant,
                   const std::function<void()>& afterLoad = {});
+  // The current file's photo where photos show now: in the panel, fitted as `panelFit`,
+  // or over the whole window, whose caption then names the file when `nameInCaption`.
+  void fitCurrentPhoto(Fit panelFit = Fit::Panel, bool nameInCaption = false);
   void cmdProfoto_Click();
   void cmdAntFoto_Click();
   void cmdAntFoto_KeyDown(int keyCode, int shift);

@@ -1,12 +1,9 @@
 // Back from viewing to searching, with the results kept.
 #include "app/filefind.h"
-#include "controls/twips.h"
+#include "app/places.h"
 
 void FileFind::cmdBusca_Click() {
-  tw::setHeight(List1, 4545);
-  tw::setLeft(List1, 3966);
-  tw::setTop(List1, 1440);
-  tw::setWidth(List1, 3255);
+  place::moveTo(List1, place::kListSearching);
   setSearchControlsEnabled(true);
   cmdMostraArq->setEnabled(true);
   if (optFoto->isChecked()) {

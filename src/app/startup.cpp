@@ -1,5 +1,6 @@
 // Start-up, exit and the layout that follows the window's size.
 #include "app/filefind.h"
+#include "app/places.h"
 #include "controls/exit.h"
 #include "controls/twips.h"
 
@@ -23,10 +24,7 @@ void FileFind::Form_Load() {
   tw::setHeight(Image2, tw::height(frmImg2));
   maxPhotoHeight = tw::height(Image2) - 750.0f;
   maxPhotoWidth = tw::width(Image2) - 320.0f;
-  tw::setHeight(List1, 4545);
-  tw::setLeft(List1, 3966);
-  tw::setTop(List1, 1440);
-  tw::setWidth(List1, 3255);
+  place::moveTo(List1, place::kListSearching);
   upKeyPressed = false;
   AMovie1->setTop(tw::top(Picture1));
   AMovie1->setLeft(tw::left(Picture1));

@@ -1,15 +1,11 @@
 #include "controls/imagebox.h"
 
-#include <QLoggingCategory>
 #include <QPainter>
 
-#include "pictures/pictureloader.h"
 #include "controls/twips.h"
-
-namespace {
-// A picture that cannot be shown is said here: the window shows no message for it.
-Q_LOGGING_CATEGORY(lcPictures, "vistara.pictures")
-}  // namespace
+#include "pictures/pictureloader.h"
+#include "pictures/pictureslog.h"
+#include "units/pixels.h"
 
 ImageBox::ImageBox(QWidget* parent) : QWidget(parent) {}
 
@@ -17,13 +13,13 @@ bool ImageBox::loadPicture(const QString& path, QSizeF drawLimitTwips) {
   QSize maxPixels;
   if (drawLimitTwips.isValid() && !drawLimitTwips.isEmpty()) {
     const qreal dpr = devicePixelRatioF();
-    maxPixels = QSize(qCeil(drawLimitTwips.width() / tw::kPerPixel * dpr),
-                      qCeil(drawLimitTwips.height() / tw::kPerPixel * dpr));
+    maxPixels = QSize(qCeil(drawLimitTwips.width() / units::kTwipsPerPixel * dpr),
+                      qCeil(drawLimitTwips.height() / units::kTwipsPerPixel * dpr));
   }
   LoadedPicture loaded;
   QString error;
   if (!::loadPicture(path, maxPixels, &loaded, &error)) {
-    qCWarning(lcPictures, "%s: %s", qPrintable(path), qPrintable(error));
+    qCWarning(picturesLog, "%s: %s", qPrintable(path), qPrintable(error));
     return false;
   }
   setPicture(loaded.image, loaded.naturalTwips);

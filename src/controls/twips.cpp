@@ -3,7 +3,6 @@
 #include <QRectF>
 #include <QVariant>
 #include <QWidget>
-#include <cmath>
 
 namespace tw {
 namespace {
@@ -14,8 +13,8 @@ QRectF rectOf(const QWidget* w) {
   const QVariant v = w->property(kProperty);
   if (v.isValid()) return v.toRectF();
   const QRect px = w->geometry();
-  return QRectF(px.x() * kPerPixel, px.y() * kPerPixel, px.width() * kPerPixel,
-                px.height() * kPerPixel);
+  const double k = units::kTwipsPerPixel;
+  return QRectF(px.x() * k, px.y() * k, px.width() * k, px.height() * k);
 }
 
 // Edges are rounded, not sizes, so neighbouring controls never drift apart by a pixel.
@@ -29,12 +28,6 @@ void apply(QWidget* w, const QRectF& r) {
 }
 
 }  // namespace
-
-int toPixels(float twips) {
-  if (!std::isfinite(twips)) return 0;
-  const double px = std::round(double(twips) / kPerPixel);
-  return int(std::clamp(px, -1e6, 1e6));
-}
 
 float left(const QWidget* w) {
   return float(rectOf(w).left());

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "units/pixels.h"
+
 class QWidget;
 
-// Twips geometry for any control: 1440 twips to the inch, 15 to a logical pixel.
+// Twips geometry for any control (twips and pixels as units/pixels.h counts them).
 // The twips are the source of truth and read back exactly what was set (single
 // precision); the pixel geometry is derived from them.
 namespace tw {
-
-constexpr float kPerPixel = 15.0f;
 
 float left(const QWidget* w);
 float top(const QWidget* w);
@@ -20,6 +20,6 @@ void setWidth(QWidget* w, float v);
 void setHeight(QWidget* w, float v);
 void setGeometry(QWidget* w, float left, float top, float width, float height);
 
-int toPixels(float twips);
+using units::toPixels;
 
 }  // namespace tw

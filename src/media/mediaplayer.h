@@ -13,7 +13,13 @@ class QWidget;
 class MediaPlayer : public QObject {
   Q_OBJECT
  public:
-  static constexpr int kRunning = 2;
+  // What the player is doing, as the window asks it.
+  enum class State {
+    Stopped,  // no file, a file still being opened, or one played to its end
+    Paused,   // by a pause()
+    Running,
+  };
+  Q_ENUM(State)
 
   explicit MediaPlayer(QObject* parent = nullptr) : QObject(parent) {}
   ~MediaPlayer() override = default;
@@ -26,8 +32,7 @@ class MediaPlayer : public QObject {
   virtual void run() = 0;
   virtual void pause() = 0;
 
-  // 2 while running; anything else is "not running" (ended, paused, no file).
-  virtual int state() const = 0;
+  virtual State state() const = 0;
   // True from setting a file until it is open or given up: not running, yet not over.
   virtual bool opening() const { return false; }
 

@@ -11,16 +11,16 @@
 #include <QWidget>
 #include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
+#include "media/medialog.h"
 #include "media/midi/midisong.h"
 #include "media/midi/midistream.h"
 #include "media/mpvview.h"
+#include "units/pixels.h"
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
 // A file that mpv has not even loaded by then is given up; one loaded but not yet
 // playing by then is shown as it is known (a film without its picture like sound).
 constexpr int kLoadDeadlineMs = 15000;
@@ -88,6 +88,23 @@ int64_t entryIdOf(const mpv_node& result) {
   return -1;
 }
 
+// Why mpv unloaded a file, as the log says it.
+const char* endReasonName(mpv_end_file_reason reason) {
+  switch (reason) {
+    case MPV_END_FILE_REASON_EOF:
+      return "at its end";
+    case MPV_END_FILE_REASON_STOP:
+      return "by a stop";
+    case MPV_END_FILE_REASON_QUIT:
+      return "by the engine's quit";
+    case MPV_END_FILE_REASON_ERROR:
+      return "by an error";
+    case MPV_END_FILE_REASON_REDIRECT:
+      return "by a redirection";
+  }
+  return "for an unknown reason";
+}
+
 bool isMidiFile(const QString& path) {
   // Only a regular file is read here: a pipe or a device could block the window, and
   // reading would take the bytes mpv needs.
@@ -115,10 +132,10 @@ MpvPlayer::MpvPlayer(QWidget* area) : area_(area), view_(new MpvView(area)) {
   view_->hide();
   openDeadline_.setSingleShot(true);
   connect(&openDeadline_, &QTimer::timeout, this, [this] {
-    if (loaded_)
+    if (phase_ == Phase::Starting)
       finishOpening(true);
-    else if (phase_ == Phase::Opening)
-      closeQuietly();
+    else if (phase_ == Phase::Loading)
+      giveUp(QStringLiteral("not loaded in time"));
   });
   soundEnd_.setSingleShot(true);
   soundEnd_.setTimerType(Qt::PreciseTimer);
@@ -145,7 +162,7 @@ bool MpvPlayer::startEngine() {
   if (!mpv_) return false;
   for (const auto& option : kOptions) mpv_set_option_string(mpv_, option[0], option[1]);
   if (mpv_initialize(mpv_) < 0) {
-    std::fprintf(stderr, "vistara: the media engine could not start\n");
+    qCWarning(mediaLog, "the media engine could not start");
     mpv_terminate_destroy(mpv_);
     mpv_ = nullptr;
     return false;
@@ -194,10 +211,8 @@ uint64_t MpvPlayer::tag(int kind) const {
 void MpvPlayer::resetFile() {
   ++generation_;
   phase_ = Phase::Closed;
+  known_ = {};
   entryId_ = -1;
-  loaded_ = durationKnown_ = videoKnown_ = hasVideo_ = gotFrame_ = false;
-  started_ = paused_ = ended_ = draining_ = seeking_ = false;
-  duration_ = 0;
   clock_.setRunning(false);
   clock_.set(0);
   clock_.setLimit(0);
@@ -230,13 +245,14 @@ void MpvPlayer::setFileName(const QString& path) {
   mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
   const char* args[] = {"loadfile", url.constData(), "replace", options, nullptr};
   mpv_command_async(mpv_, tag(kLoad), args);
-  phase_ = Phase::Opening;
+  phase_ = Phase::Loading;
   openDeadline_.start(kLoadDeadlineMs);
 }
 
-void MpvPlayer::closeQuietly() {
-  // A file that cannot be played leaves the player without a file: no message,
-  // "not running", and the window's tracking moves on.
+void MpvPlayer::giveUp(const QString& why) {
+  // A file that cannot be played leaves the player without a file: no message box,
+  // "not running", and the window's tracking moves on. The reason goes to the log.
+  qCWarning(mediaLog, "%s: %s", qPrintable(fileName_), qPrintable(why));
   resetFile();
   if (mpv_) {
     const char* args[] = {"stop", nullptr};
@@ -269,10 +285,11 @@ void MpvPlayer::handle(const mpv_event& event) {
       handleEndFile(event);
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
-      if (!loaded_) break;
-      if (!started_ && phase_ == Phase::Opening) openDeadline_.start(kPictureGraceMs);
-      started_ = true;
-      if (seeking_) mpv_get_property_async(mpv_, tag(kGetPosition), "time-pos", MPV_FORMAT_DOUBLE);
+      if (!loaded()) break;
+      if (!known_.started && phase_ == Phase::Starting) openDeadline_.start(kPictureGraceMs);
+      known_.started = true;
+      if (known_.seeking)
+        mpv_get_property_async(mpv_, tag(kGetPosition), "time-pos", MPV_FORMAT_DOUBLE);
       break;
     case MPV_EVENT_PROPERTY_CHANGE:
       handleProperty(event);
@@ -290,8 +307,8 @@ void MpvPlayer::handle(const mpv_event& event) {
 // Loads sent in quick succession may start only the last one: the file is ours
 // when mpv loaded the entry that our last load created.
 void MpvPlayer::fileLoaded() {
-  if (loaded_ || phase_ != Phase::Opening || entryId_ < 0 || loadedId_ != entryId_) return;
-  loaded_ = true;
+  if (phase_ != Phase::Loading || entryId_ < 0 || loadedId_ != entryId_) return;
+  phase_ = Phase::Starting;
   // Asked now, the answers describe this file whatever notifications are late.
   mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
   mpv_get_property_async(mpv_, tag(kGetVideo), "current-tracks/video/id", MPV_FORMAT_INT64);
@@ -301,10 +318,16 @@ void MpvPlayer::fileLoaded() {
 void MpvPlayer::handleEndFile(const mpv_event& event) {
   const auto* end = static_cast<mpv_event_end_file*>(event.data);
   if (end->playlist_entry_id != entryId_ || phase_ == Phase::Closed) return;
-  if (end->reason == MPV_END_FILE_REASON_ERROR || phase_ == Phase::Opening) {
-    closeQuietly();
+  if (end->reason == MPV_END_FILE_REASON_ERROR) {
+    giveUp(QString::fromUtf8(mpv_error_string(end->error)));
     return;
   }
+  if (opening()) {
+    giveUp(QStringLiteral("unloaded %1 before it could be shown")
+               .arg(QLatin1String(endReasonName(end->reason))));
+    return;
+  }
+  qCDebug(mediaLog, "%s: unloaded %s", qPrintable(fileName_), endReasonName(end->reason));
   // mpv unloaded the file itself: it stays "open" for the window, at its end.
   entryId_ = -1;
   reachedEnd();
@@ -315,18 +338,17 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
   const bool have = prop->format != MPV_FORMAT_NONE && prop->data;
   switch (event.reply_userdata) {
     case kDuration:
-      if (have && loaded_) {
-        duration_ = *static_cast<double*>(prop->data);
-        durationKnown_ = true;
-        clock_.setLimit(duration_);
+      if (have && loaded()) {
+        known_.duration = *static_cast<double*>(prop->data);
+        clock_.setLimit(duration());
       }
       break;
     case kTimePos:
-      if (have && loaded_) takePosition(*static_cast<double*>(prop->data));
+      if (have && loaded()) takePosition(*static_cast<double*>(prop->data));
       break;
     case kWidth:
     case kHeight:
-      if (have && loaded_) {
+      if (have && loaded()) {
         const int value = int(*static_cast<int64_t*>(prop->data));
         (event.reply_userdata == kWidth ? videoWidth_ : videoHeight_) = value;
         placeView();
@@ -341,12 +363,12 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
       }
       break;
     case kEof:
-      if (have && loaded_) handleEof(*static_cast<int*>(prop->data));
+      if (have && loaded()) handleEof(*static_cast<int*>(prop->data));
       break;
     case kAudioOut:
       if (have && std::strcmp(*static_cast<char**>(prop->data), "null") == 0) {
         static bool told = false;
-        if (!told) std::fprintf(stderr, "vistara: no sound device; playing silently\n");
+        if (!told) qCWarning(mediaLog, "no sound device; playing silently");
         told = true;
       }
       break;
@@ -355,43 +377,42 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
 
 void MpvPlayer::takePosition(double seconds) {
   // While paused, draining or seeking the engine's figure is no better than ours.
-  if (paused_ || ended_ || draining_ || seeking_) return;
+  if (known_.pausedByUs || known_.end != End::None || known_.seeking) return;
   // Sound without a sound card: the silent output reports the written position
   // minus a delay it gets wrong around pauses and seeks, and the figure jumps by
   // up to the whole buffer. Only small corrections of the clock are taken.
-  const bool sound = videoKnown_ && !hasVideo_;
+  const bool sound = known_.picture == Picture::None;
   if (sound && clock_.running() && std::abs(seconds - clock_.now()) > kSoundSlack) return;
   clock_.set(seconds);
 }
 
 void MpvPlayer::handleEof(bool reached) {
   if (!reached) {
-    draining_ = false;
+    if (known_.end == End::Draining) known_.end = End::None;
     soundEnd_.stop();
     return;
   }
-  if (ended_ || draining_) return;
+  if (known_.end != End::None) return;
   // A film that reaches its end before showing any picture could not be opened.
-  if (phase_ == Phase::Opening && videoKnown_ && hasVideo_ && !gotFrame_) {
-    closeQuietly();
+  if (phase_ == Phase::Starting && known_.picture == Picture::Film && !known_.firstFrame) {
+    giveUp(QStringLiteral("ended before showing a picture"));
     return;
   }
-  if (hasVideo_ || seeking_) {
+  if (known_.picture == Picture::Film || known_.seeking) {
     reachedEnd();
     return;
   }
   // Sound is decoded ahead into the output's buffer, and with the silent output
   // mpv reports the end as soon as the buffer holds the rest (up to 0.6 s
   // early). The position runs on by the clock until the true end.
-  draining_ = true;
+  known_.end = End::Draining;
   updateClock();
 }
 
 void MpvPlayer::reachedEnd() {
   soundEnd_.stop();
-  draining_ = false;
-  ended_ = true;
-  if (durationKnown_) clock_.set(std::max(clock_.now(), duration_));
+  known_.end = End::Reached;
+  if (known_.duration) clock_.set(std::max(clock_.now(), *known_.duration));
   updateClock();
 }
 
@@ -399,7 +420,8 @@ void MpvPlayer::handleReply(const mpv_event& event) {
   if (event.reply_userdata & kPartMark) {
     partApplied_ = event.reply_userdata & ~kPartMark;
     // mpv now renders the new part: the current picture is drawn again with it.
-    if (partApplied_ == partSent_ && gotFrame_ && render_ && view_) view_->render(render_, turn_);
+    if (partApplied_ == partSent_ && known_.firstFrame && render_ && view_)
+      view_->render(render_, turn_);
     return;
   }
   const int kind = int(event.reply_userdata & 0xFF);
@@ -407,36 +429,38 @@ void MpvPlayer::handleReply(const mpv_event& event) {
   if (kind == kLoad) {
     const auto* result = static_cast<mpv_event_command*>(event.data);
     entryId_ = event.error < 0 ? -1 : entryIdOf(result->result);
-    if (entryId_ < 0) closeQuietly();
+    if (entryId_ < 0)
+      giveUp(event.error < 0 ? QString::fromUtf8(mpv_error_string(event.error))
+                             : QStringLiteral("not taken by the engine"));
     fileLoaded();  // in case the reply came late
     return;
   }
-  if (kind == kSeek && event.error < 0) seeking_ = false;
+  if (kind == kSeek && event.error < 0) known_.seeking = false;
   if (event.event_id != MPV_EVENT_GET_PROPERTY_REPLY) return;
   const auto* prop = static_cast<mpv_event_property*>(event.data);
   const bool have = event.error >= 0 && prop->format != MPV_FORMAT_NONE && prop->data;
   if (kind == kGetDuration) {
     // Streams without timestamps have no length: 0, unless mpv learns it later.
-    durationKnown_ = true;
-    if (have) duration_ = *static_cast<double*>(prop->data);
-    clock_.setLimit(duration_);
-  } else if (kind == kGetVideo && phase_ == Phase::Opening) {  // the decision at opening holds
-    videoKnown_ = true;
-    hasVideo_ = have;
-    if (!hasVideo_ && view_) view_->setCaption(QFileInfo(fileName_).fileName());
-  } else if (kind == kGetPosition && seeking_) {
-    seeking_ = false;
+    known_.duration = have ? *static_cast<double*>(prop->data) : duration();
+    clock_.setLimit(duration());
+  } else if (kind == kGetVideo && opening()) {  // the decision at opening holds
+    known_.picture = have ? Picture::Film : Picture::None;
+    if (!have && view_) view_->setCaption(QFileInfo(fileName_).fileName());
+  } else if (kind == kGetPosition && known_.seeking) {
+    known_.seeking = false;
     if (have) clock_.set(*static_cast<double*>(prop->data));
   }
 }
 
 void MpvPlayer::finishOpening(bool force) {
-  if (phase_ != Phase::Opening || !loaded_) return;
-  const bool pictureKnown = videoKnown_ && (!hasVideo_ || (videoWidth_ > 0 && videoHeight_ > 0));
+  if (phase_ != Phase::Starting) return;
+  const bool pictureKnown =
+      known_.picture == Picture::None ||
+      (known_.picture == Picture::Film && videoWidth_ > 0 && videoHeight_ > 0);
   // Raw streams refine their length once playing starts: wait for that too.
-  if (!force && !(durationKnown_ && pictureKnown && started_)) return;
+  if (!force && !(known_.duration && pictureKnown && known_.started)) return;
   if (!pictureKnown) {  // no picture in time: shown like sound, for good
-    hasVideo_ = false;
+    if (known_.picture == Picture::Film) known_.picture = Picture::None;
     if (view_) view_->setCaption(QFileInfo(fileName_).fileName());
   }
   phase_ = Phase::Open;
@@ -450,10 +474,11 @@ void MpvPlayer::finishOpening(bool force) {
 // Runs the position clock exactly while the file plays, and times the end of
 // sound that mpv has already declared finished.
 void MpvPlayer::updateClock() {
-  const bool running = phase_ == Phase::Open && started_ && !paused_ && !ended_ && !seeking_;
+  const bool running = phase_ == Phase::Open && known_.started && !known_.pausedByUs &&
+                       known_.end != End::Reached && !known_.seeking;
   clock_.setRunning(running);
-  if (!draining_) return;
-  const double left = duration_ - clock_.now();
+  if (known_.end != End::Draining) return;
+  const double left = duration() - clock_.now();
   if (left <= 0.01) {
     reachedEnd();
   } else if (!running) {
@@ -470,25 +495,25 @@ void MpvPlayer::renderFrame() {
   if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) return;
   // Until mpv has taken a new part to render, its frames would show the old one; a
   // film shown like sound keeps its caption.
-  if (partApplied_ != partSent_ || (phase_ == Phase::Open && !hasVideo_)) {
+  if (partApplied_ != partSent_ || (phase_ == Phase::Open && known_.picture != Picture::Film)) {
     MpvView::skip(render_);
   } else if (view_) {
     view_->render(render_, turn_);
   }
-  if (phase_ != Phase::Closed) gotFrame_ = true;
+  if (phase_ != Phase::Closed) known_.firstFrame = true;
 }
 
 bool MpvPlayer::opening() const {
-  return phase_ == Phase::Opening;
+  return phase_ == Phase::Loading || phase_ == Phase::Starting;
 }
 
-int MpvPlayer::state() const {
-  if (phase_ != Phase::Open || ended_) return 0;
-  return paused_ ? 1 : kRunning;
+MediaPlayer::State MpvPlayer::state() const {
+  if (phase_ != Phase::Open || known_.end == End::Reached) return State::Stopped;
+  return known_.pausedByUs ? State::Paused : State::Running;
 }
 
 void MpvPlayer::setPaused(bool paused) {
-  paused_ = paused;
+  known_.pausedByUs = paused;
   int flag = paused;
   mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
   updateClock();
@@ -500,7 +525,7 @@ void MpvPlayer::run() {
     setFileName(fileName_);
     return;
   }
-  if (ended_) seek(0);  // running a finished file plays it again
+  if (known_.end == End::Reached) seek(0);  // running a finished file plays it again
   setPaused(false);
 }
 
@@ -511,19 +536,19 @@ void MpvPlayer::pause() {
 
 void MpvPlayer::seek(double seconds) {
   // mpv stays paused at the end of a file: a seek there leaves it stopped.
-  if (ended_) setPaused(true);
-  ended_ = draining_ = false;
+  if (known_.end == End::Reached) setPaused(true);
+  known_.end = End::None;
   soundEnd_.stop();
   const QByteArray target = QByteArray::number(seconds, 'f', 3);
   const char* args[] = {"seek", target.constData(), "absolute", nullptr};
   mpv_command_async(mpv_, tag(kSeek), args);
   clock_.set(seconds);
-  seeking_ = true;
+  known_.seeking = true;
   updateClock();
 }
 
 void MpvPlayer::setCurrentPosition(double seconds) {
-  if (phase_ == Phase::Closed || !loaded_ || entryId_ < 0 || !std::isfinite(seconds)) return;
+  if (!loaded() || entryId_ < 0 || !std::isfinite(seconds)) return;
   seek(std::max(0.0, seconds));
 }
 
@@ -545,10 +570,11 @@ void MpvPlayer::setTop(float twips) {
 
 QSizeF MpvPlayer::naturalTwips() const {
   if (phase_ == Phase::Closed) return {kIdleWidth, kIdleHeight};
-  if (!hasVideo_ || videoWidth_ <= 0 || videoHeight_ <= 0) return {kSoundWidth, kSoundHeight};
+  if (known_.picture != Picture::Film || videoWidth_ <= 0 || videoHeight_ <= 0)
+    return {kSoundWidth, kSoundHeight};
   const QSizeF pixels =
       turn_ % 180 ? QSizeF(videoHeight_, videoWidth_) : QSizeF(videoWidth_, videoHeight_);
-  return pixels * kTwipsPerPixel;
+  return pixels * units::kTwipsPerPixel;
 }
 
 // The natural and half sizes never exceed the area: a film larger than it is shown
@@ -564,13 +590,13 @@ QSizeF MpvPlayer::size() const {
       return natural * 2;
     case 3: {
       if (!area_) return natural;
-      const QSizeF box = QSizeF(area_->size()) * kTwipsPerPixel;
+      const QSizeF box = QSizeF(area_->size()) * units::kTwipsPerPixel;
       return natural.scaled(box, Qt::KeepAspectRatio);
     }
     case 4: {
       const QScreen* screen = area_ ? area_->screen() : QGuiApplication::primaryScreen();
       if (!screen) return natural;
-      const QSizeF whole = QSizeF(screen->geometry().size()) * kTwipsPerPixel;
+      const QSizeF whole = QSizeF(screen->geometry().size()) * units::kTwipsPerPixel;
       const double scale =
           std::sqrt(whole.width() * whole.height() / 4 / (natural.width() * natural.height()));
       return natural * scale;
@@ -582,7 +608,7 @@ QSizeF MpvPlayer::size() const {
 
 QSizeF MpvPlayer::withinArea(const QSizeF& twips) const {
   if (!area_) return twips;
-  const QSizeF box = QSizeF(area_->size()) * kTwipsPerPixel - QSizeF(kAreaMarginTwips, 0);
+  const QSizeF box = QSizeF(area_->size()) * units::kTwipsPerPixel - QSizeF(kAreaMarginTwips, 0);
   if (twips.width() <= box.width() && twips.height() <= box.height()) return twips;
   return twips.scaled(box, Qt::KeepAspectRatio);
 }
@@ -590,13 +616,12 @@ QSizeF MpvPlayer::withinArea(const QSizeF& twips) const {
 void MpvPlayer::placeView() {
   if (!view_) return;
   const QSizeF twips = size();
-  const QRect place(qRound(left_ / kTwipsPerPixel), qRound(top_ / kTwipsPerPixel),
-                    qRound(twips.width() / kTwipsPerPixel),
-                    qRound(twips.height() / kTwipsPerPixel));
+  const QRect place(units::toPixels(left_), units::toPixels(top_), units::toPixels(twips.width()),
+                    units::toPixels(twips.height()));
   const bool moved = place != view_->geometry();
   if (moved) view_->setGeometry(place);
   // The last picture at its new place: now, or once mpv has taken the new part.
-  if (!showPart() && moved && gotFrame_ && render_ && partApplied_ == partSent_)
+  if (!showPart() && moved && known_.firstFrame && render_ && partApplied_ == partSent_)
     view_->render(render_, turn_);
 }
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "media/mediaplayer.h"
 #include "media/mpvview.h"
@@ -37,11 +38,11 @@ class MpvPlayer : public MediaPlayer {
   QString fileName() const override { return fileName_; }
   void run() override;
   void pause() override;
-  int state() const override;
+  State state() const override;
   bool opening() const override;
   double currentPosition() const override { return clock_.now(); }
   void setCurrentPosition(double seconds) override;
-  double duration() const override { return duration_; }
+  double duration() const override { return known_.duration.value_or(0); }
   int displaySize() const override { return displaySize_; }
   void setDisplaySize(int size) override;
   float left() const override { return left_; }
@@ -53,11 +54,18 @@ class MpvPlayer : public MediaPlayer {
 
   // For tests: the engine exists; a file is still being opened; a seek is under way.
   bool engineStarted() const { return mpv_ != nullptr; }
-  bool isOpening() const { return phase_ == Phase::Opening; }
-  bool isSeeking() const { return seeking_; }
+  bool isOpening() const { return opening(); }
+  bool isSeeking() const { return known_.seeking; }
 
  private:
-  enum class Phase { Closed, Opening, Open };
+  // The life of one file: the load sent; loaded by mpv, its length, picture and start
+  // awaited; open, the window told. Closed before the first and after a failed one.
+  enum class Phase { Closed, Loading, Starting, Open };
+  // Whether the file has a picture: not yet asked; none (sound, or a film whose picture
+  // did not come in time, shown like sound); a film.
+  enum class Picture { Unknown, None, Film };
+  // How near the end: not there; sound fully decoded, its last part still playing; there.
+  enum class End { None, Draining, Reached };
 
   bool startEngine();
   void drainEvents();
@@ -69,13 +77,14 @@ class MpvPlayer : public MediaPlayer {
   void handleEof(bool reached);
   void takePosition(double seconds);
   void finishOpening(bool force = false);
-  void closeQuietly();
+  void giveUp(const QString& why);
   void resetFile();
   void renderFrame();
   void setPaused(bool paused);
   void seek(double seconds);
   void reachedEnd();
   void updateClock();
+  bool loaded() const { return phase_ == Phase::Starting || phase_ == Phase::Open; }
   QSizeF naturalTwips() const;
   QSizeF size() const;
   QSizeF withinArea(const QSizeF& twips) const;
@@ -96,24 +105,25 @@ class MpvPlayer : public MediaPlayer {
   int displaySize_ = 0;
   float left_ = 0, top_ = 0;
 
-  // The file being played; reset for every file.
+  // What is known of the file being played; forgotten with it.
+  struct Known {
+    Picture picture = Picture::Unknown;
+    std::optional<double> duration;  // seconds; 0 for streams without timestamps
+    bool started = false;            // mpv began playing it (its first restart)
+    bool firstFrame = false;         // a frame of it was rendered
+    bool pausedByUs = false;         // mpv also pauses by itself at the end
+    End end = End::None;
+    bool seeking = false;  // until the landed position is known
+  };
+
   Phase phase_ = Phase::Closed;
+  Known known_;
   uint32_t generation_ = 0;  // tags replies so that late ones for an old file are dropped
   int64_t entryId_ = -1;     // mpv's playlist id for the current file, from the load's reply
   int64_t startedId_ = -1;   // the entry mpv started last
   int64_t loadedId_ = -1;    // the entry mpv loaded last
-  bool loaded_ = false;
-  bool durationKnown_ = false;
-  bool videoKnown_ = false;
-  bool hasVideo_ = false;
-  bool gotFrame_ = false;
-  bool started_ = false;  // the first PLAYBACK_RESTART came
-  bool paused_ = false;   // by us; mpv also pauses by itself at the end
-  bool ended_ = false;
-  bool draining_ = false;  // sound fully decoded, its last part still playing
-  bool seeking_ = false;   // until the landed position is known
-  double duration_ = 0;
   PlaybackClock clock_;
+  // As mpv last reported them, kept between files: mpv reports only changes.
   int videoWidth_ = 0, videoHeight_ = 0;     // as decoded, before the turn
   int turn_ = 0;                             // clockwise degrees: 0, 90, 180 or 270
   MpvView::Shown shown_;                     // the part mpv was last told to render

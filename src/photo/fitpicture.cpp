@@ -1,5 +1,6 @@
 // Loads a photo into an image box, shrinks it into a limit box keeping its proportions,
-// centres it on a fixed point and shows it.
+// centres it on a fixed point and shows it; the current file's photo in the panel or
+// over the whole window.
 #include <cmath>
 
 #include "app/filefind.h"
@@ -63,4 +64,15 @@ void FileFind::fitPicture(ImageBox* box, const QString& path, Fit variant,
   }
   box->setStretch(true);
   box->setVisible(true);
+}
+
+void FileFind::fitCurrentPhoto(Fit panelFit, bool nameInCaption) {
+  const QString path = List2->text();
+  if (photoInPanel) {
+    fitPicture(Image1, path, panelFit);
+  } else if (nameInCaption) {
+    fitPicture(Image2, path, Fit::FullScreen, [this, path] { setCaption(path); });
+  } else {
+    fitPicture(Image2, path, Fit::FullScreen);
+  }
 }

@@ -1,4 +1,5 @@
 // The timed slideshow: one photo a tick to the last one, pause and continue, pace.
+#include "app/captions.h"
 #include "app/filefind.h"
 #include "text/numberformat.h"
 
@@ -7,11 +8,7 @@ void FileFind::Timer2_Timer() {
     Timer2->setEnabled(false);
     return;
   }
-  if (photoInPanel) {
-    fitPicture(Image1, List2->text(), Fit::PanelSlideshowTick);
-  } else {
-    fitPicture(Image2, List2->text(), Fit::FullScreen);
-  }
+  fitCurrentPhoto(Fit::PanelSlideshowTick);
   const int i = List2->listIndex();
   if (i == List2->listCount() - 1) {
     viewStopped = true;
@@ -23,11 +20,11 @@ void FileFind::Timer2_Timer() {
 }
 
 void FileFind::cmdContFoto_Click() {
-  if (cmdContFoto->text() == QLatin1String("&Continuar")) {
-    cmdContFoto->setText(QStringLiteral("&Parar"));
+  if (cmdContFoto->text() == caption::kContinue) {
+    cmdContFoto->setText(caption::kStop);
     Timer2->setEnabled(true);
   } else {
-    cmdContFoto->setText(QStringLiteral("&Continuar"));
+    cmdContFoto->setText(caption::kContinue);
     Timer2->setEnabled(false);
   }
 }

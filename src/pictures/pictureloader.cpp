@@ -8,6 +8,7 @@
 
 #include "pictures/decodecost.h"
 #include "pictures/metafile/metafile.h"
+#include "units/pixels.h"
 
 namespace {
 
@@ -20,7 +21,6 @@ constexpr qint64 kMaxMetafileBytes = 64LL * 1024 * 1024;
 // A metafile drawn at natural size is capped here: it is vector art, drawn again at need.
 constexpr int kMaxMetafileSide = 4096;
 constexpr int kMaxIconImages = 64;
-constexpr qreal kTwipsPerPixel = 15;
 
 bool fail(QString* error, const QString& text) {
   if (error) *error = text;
@@ -46,7 +46,7 @@ bool loadMetafile(QFile* file, QSize maxPixels, LoadedPicture* out, QString* err
   QByteArray data = file->read(kMaxMetafileBytes);
   QSizeF twips;
   if (!metafileNaturalSize(data, &twips, error)) return false;
-  QSizeF natural = twips / kTwipsPerPixel;
+  QSizeF natural = twips / units::kTwipsPerPixel;
   QSize target(qBound(1, int(std::ceil(natural.width() - 1e-6)), INT_MAX / 2),
                qBound(1, int(std::ceil(natural.height() - 1e-6)), INT_MAX / 2));
   if (wantsSmaller(maxPixels)) target = fitInto(target, maxPixels);
@@ -70,7 +70,7 @@ bool loadIcon(QImageReader* reader, QSize maxPixels, LoadedPicture* out, QString
       best = image;
   }
   if (best.isNull()) return fail(error, reader->errorString());
-  out->naturalTwips = QSizeF(best.size()) * kTwipsPerPixel;
+  out->naturalTwips = QSizeF(best.size()) * units::kTwipsPerPixel;
   if (wantsSmaller(maxPixels) && fitInto(best.size(), maxPixels) != best.size())
     best = best.scaled(fitInto(best.size(), maxPixels), Qt::IgnoreAspectRatio,
                        Qt::SmoothTransformation);
@@ -126,7 +126,7 @@ bool loadRaster(QImageReader* reader, QSize maxPixels, LoadedPicture* out, QStri
   if (scaled.isValid()) reader->setScaledSize(scaled);
   QImage image = reader->read();
   if (image.isNull()) return fail(error, reader->errorString());
-  out->naturalTwips = QSizeF(stored.isValid() ? upright : image.size()) * kTwipsPerPixel;
+  out->naturalTwips = QSizeF(stored.isValid() ? upright : image.size()) * units::kTwipsPerPixel;
   out->image = image;
   return true;
 }

@@ -1,10 +1,7 @@
 // The player panel: centring the player in its area, the slider's range, display sizes.
-#include <climits>
-#include <cmath>
-
 #include "app/filefind.h"
 #include "controls/twips.h"
-#include "player/rounding.h"
+#include "player/halfeven.h"
 
 namespace {
 
@@ -17,14 +14,6 @@ void centrePlayer(FileFind& w) {
 }
 
 }  // namespace
-
-int roundHalfEven(double value) {
-  if (!std::isfinite(value)) return 0;
-  const double r = std::nearbyint(value);
-  if (r >= double(INT_MAX)) return INT_MAX;
-  if (r <= double(INT_MIN)) return INT_MIN;
-  return int(r);
-}
 
 void FileFind::AMovie1_OpenComplete() {
   Timer1->setEnabled(true);

@@ -1,14 +1,15 @@
 // Pause and continue, seeking with the slider, and the tracking tick that advances.
+#include "app/captions.h"
 #include "app/filefind.h"
-#include "player/rounding.h"
+#include "player/halfeven.h"
 
 void FileFind::cmdPararFilme_Click() {
-  if (cmdPararFilme->text() == QLatin1String("&Pausa")) {
-    cmdPararFilme->setText(QStringLiteral("&Continuar"));
+  if (cmdPararFilme->text() == caption::kPause) {
+    cmdPararFilme->setText(caption::kContinue);
     AMovie1->pause();
     Timer1->setEnabled(false);
   } else {
-    cmdPararFilme->setText(QStringLiteral("&Pausa"));
+    cmdPararFilme->setText(caption::kPause);
     AMovie1->run();
     Timer1->setEnabled(true);
   }
@@ -28,7 +29,7 @@ void FileFind::Timer1_Timer() {
     Timer1->setEnabled(false);
     return;
   }
-  if (AMovie1->state() == MediaPlayer::kRunning) {
+  if (AMovie1->state() == MediaPlayer::State::Running) {
     // A thumb the user holds stays under the mouse: it seeks as it moves.
     if (!Sl1->isSliderDown()) Sl1->setValue(roundHalfEven(AMovie1->currentPosition()));
     return;

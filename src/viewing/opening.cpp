@@ -1,22 +1,19 @@
 // Opening the file of the selected result line; runs on every change of the selection.
 #include <cmath>
 
+#include "app/captions.h"
 #include "app/filefind.h"
+#include "app/places.h"
 #include "controls/twips.h"
-#include "viewing/viewingplace.h"
+#include "viewing/nofilesmessage.h"
 
-void moveListToViewingPlace(FileFind& w) {
-  tw::setHeight(w.List1, 2205);
-  tw::setLeft(w.List1, 7560);
-  tw::setTop(w.List1, 4230);
-  tw::setWidth(w.List1, 1935);
-}
+namespace {
 
+// The found file a result line belongs to: a file line 2k + 1 gives k, a folder line 2k
+// gives k - 0.5 rounded half to even, -1 gives -1.
 int fileIndexOfLine(int line) {
   return int(std::nearbyint((double(line) + 1) / 2 - 1));  // the default rounding: half to even
 }
-
-namespace {
 
 // A folder line opens its neighbouring file line: the one below it, or the one above
 // after an Up arrow. The assignment opens that file before it returns.
@@ -38,12 +35,12 @@ void FileFind::List1_Click() {
   }
   if (tw::top(List1) < 2000) {  // the first opening since search mode
     if (optFoto->isChecked()) {
-      cmdContFoto->setText(QStringLiteral("&Continuar"));
+      cmdContFoto->setText(caption::kContinue);
     } else {
-      cmdPararFilme->setText(QStringLiteral("&Pausa"));
+      cmdPararFilme->setText(caption::kPause);
     }
   }
-  moveListToViewingPlace(*this);
+  place::moveTo(List1, place::kListViewing);
   setSearchControlsEnabled(false);
   if (!optFoto->isChecked()) {
     skipFolderLine(*this);
@@ -57,11 +54,6 @@ void FileFind::List1_Click() {
   frmFilme->setVisible(false);
   frmFoto->setVisible(true);
   cmdMostraArq->setEnabled(false);
-  if (photoInPanel) {
-    skipFolderLine(*this);
-    fitPicture(Image1, List2->text(), Fit::Panel);
-  } else {
-    const QString path = List2->text();
-    fitPicture(Image2, path, Fit::FullScreen, [this, path] { setCaption(path); });
-  }
+  if (photoInPanel) skipFolderLine(*this);
+  fitCurrentPhoto(Fit::Panel, true);
 }

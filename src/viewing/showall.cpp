@@ -1,6 +1,8 @@
 // Viewing the whole result: photos as a slideshow, other kinds played from the first.
+#include "app/captions.h"
 #include "app/filefind.h"
-#include "viewing/viewingplace.h"
+#include "app/places.h"
+#include "viewing/nofilesmessage.h"
 
 void FileFind::cmdMostraArq_Click() {
   listResetPending = false;
@@ -9,7 +11,7 @@ void FileFind::cmdMostraArq_Click() {
     messages_->show(this, kNoFilesMessage);
     return;
   }
-  moveListToViewingPlace(*this);
+  place::moveTo(List1, place::kListViewing);
   cmdMostraArq->setEnabled(false);
   setSearchControlsEnabled(false);
   if (!optFoto->isChecked()) {
@@ -33,15 +35,11 @@ void FileFind::cmdMostraArq_Click() {
   if (List1->listIndex() == List1->listCount() - 1) List1->setListIndex(-1);
   if (List1->listIndex() == -1) {
     List1->setListIndex(1);
-    cmdContFoto->setText(QStringLiteral("&Parar"));
+    cmdContFoto->setText(caption::kStop);
     Timer2->setEnabled(true);
   } else {
-    cmdContFoto->setText(QStringLiteral("&Continuar"));
+    cmdContFoto->setText(caption::kContinue);
     Timer2->setEnabled(false);
   }
-  if (photoInPanel) {
-    fitPicture(Image1, List2->text(), Fit::Panel);
-  } else {
-    fitPicture(Image2, List2->text(), Fit::FullScreen);
-  }
+  fitCurrentPhoto();
 }

@@ -15,7 +15,7 @@ void ScriptedPlayer::setFileName(const QString& path) {
   opened.append(path);
   file_ = path;
   position_ = 0;
-  state_ = 0;
+  state_ = State::Stopped;
   open_ = false;
   ended_ = false;
   opening_ = !path.isEmpty();
@@ -28,19 +28,19 @@ void ScriptedPlayer::run() {
     ended_ = false;
     position_ = 0;
   }
-  state_ = MediaPlayer::kRunning;
+  state_ = State::Running;
 }
 
 void ScriptedPlayer::pause() {
   ++pauses;
-  if (open_ && state_ == MediaPlayer::kRunning) state_ = 1;
+  if (open_ && state_ == State::Running) state_ = State::Paused;
 }
 
 void ScriptedPlayer::setCurrentPosition(double seconds) {
   seeks.append(seconds);
   if (!open_ || !std::isfinite(seconds)) return;
   position_ = std::max(0.0, seconds);
-  if (ended_) state_ = 1;  // a seek from the end leaves the file stopped there
+  if (ended_) state_ = State::Paused;  // a seek from the end leaves the file stopped there
   ended_ = false;
 }
 
@@ -76,7 +76,7 @@ QSizeF ScriptedPlayer::size() const {
 void ScriptedPlayer::finishOpening(double durationSeconds) {
   open_ = !file_.isEmpty();
   opening_ = false;
-  state_ = open_ ? MediaPlayer::kRunning : 0;
+  state_ = open_ ? State::Running : State::Stopped;
   duration_ = durationSeconds;
   emit openComplete();
 }
@@ -84,13 +84,13 @@ void ScriptedPlayer::finishOpening(double durationSeconds) {
 void ScriptedPlayer::failOpening() {
   opening_ = false;
   open_ = false;
-  state_ = 0;
+  state_ = State::Stopped;
 }
 
 void ScriptedPlayer::reachEnd() {
   if (!open_) return;
   ended_ = true;
-  state_ = 0;
+  state_ = State::Stopped;
   if (std::isfinite(duration_)) position_ = duration_;
 }
 

@@ -24,7 +24,7 @@ class ScriptedPlayer : public MediaPlayer {
   QString fileName() const override { return file_; }
   void run() override;
   void pause() override;
-  int state() const override { return state_; }
+  State state() const override { return state_; }
   bool opening() const override { return opening_; }
   double currentPosition() const override { return position_; }
   void setCurrentPosition(double seconds) override;
@@ -42,7 +42,7 @@ class ScriptedPlayer : public MediaPlayer {
   void finishOpening(double durationSeconds = 10.0);  // raises open-complete
   void failOpening();                                 // given up: no open-complete
   void reachEnd();
-  void setState(int s) { state_ = s; }
+  void setState(State s) { state_ = s; }
   void setOpening(bool o) { opening_ = o; }
   void setPosition(double s) { position_ = s; }
   void setNaturalSize(float w, float h) { natural_ = QSizeF(w, h); }
@@ -61,7 +61,7 @@ class ScriptedPlayer : public MediaPlayer {
   QString file_;
   bool open_ = false;
   bool ended_ = false;
-  int state_ = 0;
+  State state_ = State::Stopped;
   bool opening_ = false;
   double position_ = 0;
   double duration_ = 0;

@@ -4,6 +4,7 @@
 
 #include "pictures/metafile/metafileformat.h"
 #include "pictures/metafile/metafileplayer.h"
+#include "units/pixels.h"
 
 namespace {
 
@@ -59,6 +60,6 @@ QImage renderMetafile(const QByteArray& data, QSize size, QString* error,
   QPainter painter(&image);
   MetafilePlayer player(view(data), header, frame);
   player.traceText(runs);
-  player.play(&painter, size, size.width() / (twips.width() / 15));
+  player.play(&painter, size, size.width() / (twips.width() / units::kTwipsPerPixel));
   return image;
 }

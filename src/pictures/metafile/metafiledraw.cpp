@@ -66,15 +66,6 @@ bool bottomUp(const ByteView& dib) {
 
 }  // namespace
 
-bool MetafilePlayer::charge(const QRectF& bounds, qint64 extra) {
-  QRectF visible = bounds.intersected(QRectF(QPointF(0, 0), size_));
-  qint64 cost = 64 + extra;
-  if (visible.isValid()) cost += qint64(visible.width() * visible.height());
-  areaBudget_ -= cost;
-  if (areaBudget_ < 0) exhausted_ = true;
-  return !exhausted_;
-}
-
 QPen MetafilePlayer::pen() const {
   const MfPen& mp = dc_.pen;
   if (mp.style == 5) return QPen(Qt::NoPen);

@@ -5,6 +5,8 @@
 
 #include <QPolygonF>
 
+#include "units/pixels.h"
+
 namespace {
 
 constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
@@ -276,5 +278,5 @@ QSizeF metafileNaturalTwips(const ByteView& bytes, const MetafileHeader& header)
   }
   QRectF frame = metafileFrame(bytes, header);
   if (frame.isNull()) return QSizeF();
-  return QSizeF(std::abs(frame.width()) * 15, std::abs(frame.height()) * 15);
+  return QSizeF(std::abs(frame.width()), std::abs(frame.height())) * units::kTwipsPerPixel;
 }

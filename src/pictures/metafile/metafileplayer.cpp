@@ -1,7 +1,9 @@
+// The metafile player: playing the records, the device context's state, objects and clipping.
 #include "pictures/metafile/metafileplayer.h"
 
 #include <cmath>
 
+#include "pictures/metafile/metafilecoords.h"
 #include "pictures/metafile/metafiledib.h"
 
 namespace {
@@ -12,13 +14,6 @@ constexpr qint64 kMaxTimeMs = 8000;
 // Painting budget: this many fills of the whole device, plus a fixed allowance.
 constexpr qint64 kDeviceFills = 3000;
 constexpr qint64 kDibPixels = 96LL * 1024 * 1024;
-constexpr qreal kCoordLimit = 1e6;
-
-qreal clampCoord(qreal v) {
-  if (std::isnan(v)) return 0;
-  return qBound(-kCoordLimit, v, kCoordLimit);
-}
-
 }  // namespace
 
 MetafilePlayer::MetafilePlayer(const ByteView& bytes, const MetafileHeader& header,
@@ -250,45 +245,6 @@ void MetafilePlayer::restoreDc(int which) {
   applyClip();
 }
 
-void MetafilePlayer::updateMapping() {
-  qreal wx = dc_.windowExt.x() != 0 ? dc_.windowExt.x() : 1;
-  qreal wy = dc_.windowExt.y() != 0 ? dc_.windowExt.y() : 1;
-  sx_ = size_.width() / wx;
-  sy_ = size_.height() / wy;
-  // The frame fills the device; a later viewport extent scales relative to the first one.
-  qreal unitX = size_.width() / qMax<qreal>(1, qAbs(frame_.width()));
-  qreal unitY = size_.height() / qMax<qreal>(1, qAbs(frame_.height()));
-  if (dc_.viewportExtSet && !baseViewportExt_.isNull()) {
-    sx_ *= dc_.viewportExt.x() / baseViewportExt_.x();
-    sy_ *= dc_.viewportExt.y() / baseViewportExt_.y();
-    unitX = size_.width() / qAbs(baseViewportExt_.x());
-    unitY = size_.height() / qAbs(baseViewportExt_.y());
-  }
-  if (dc_.mapMode == 7) {  // isotropic: one scale for both axes
-    qreal s = qMin(qAbs(sx_), qAbs(sy_));
-    sx_ = std::copysign(s, sx_);
-    sy_ = std::copysign(s, sy_);
-  }
-  ox_ = dc_.viewportOrg.x() * unitX - dc_.windowOrg.x() * sx_;
-  oy_ = dc_.viewportOrg.y() * unitY - dc_.windowOrg.y() * sy_;
-}
-
-QPointF MetafilePlayer::map(qreal x, qreal y) const {
-  return QPointF(clampCoord(x * sx_ + ox_), clampCoord(y * sy_ + oy_));
-}
-
-QRectF MetafilePlayer::mapRect(qreal left, qreal top, qreal right, qreal bottom) const {
-  return QRectF(map(left, top), map(right, bottom)).normalized();
-}
-
-QPolygonF MetafilePlayer::points(const ByteView& p, qsizetype at, int count) const {
-  QPolygonF poly;
-  if (count <= 0 || !p.has(at, qsizetype(count) * 4)) return poly;
-  poly.reserve(count);
-  for (int i = 0; i < count; ++i) poly.append(map(p.s16(at + i * 4), p.s16(at + i * 4 + 2)));
-  return poly;
-}
-
 bool MetafilePlayer::dispatchClip(const MetafileRecord& r) {
   const ByteView& p = r.params;
   switch (r.function) {
@@ -321,13 +277,6 @@ bool MetafilePlayer::dispatchClip(const MetafileRecord& r) {
     default:
       return false;
   }
-}
-
-QRegion MetafilePlayer::mapRegion(const MfRegion& region) const {
-  QRegion out;
-  for (const QRect& r : region.rects)
-    out += mapRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1).toAlignedRect();
-  return out;
 }
 
 void MetafilePlayer::setClip(const QRegion& region) {
