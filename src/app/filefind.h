@@ -10,11 +10,11 @@
 #include <memory>
 
 #include "controls/counterlabel.h"
-#include "controls/drivelist.h"
-#include "controls/filelist.h"
-#include "controls/folderlist.h"
 #include "controls/imagebox.h"
-#include "controls/listbox.h"
+#include "controls/lists/drivelist.h"
+#include "controls/lists/filelist.h"
+#include "controls/lists/folderlist.h"
+#include "controls/lists/listbox.h"
 #include "controls/messagebox.h"
 #include "controls/slider.h"
 #include "controls/textbox.h"

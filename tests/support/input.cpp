@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "controls/drivelist.h"
-#include "controls/folderlist.h"
-#include "controls/listbox.h"
+#include "controls/lists/drivelist.h"
+#include "controls/lists/folderlist.h"
+#include "controls/lists/listbox.h"
 #include "controls/slider.h"
 #include "controls/textbox.h"
 #include "controls/timer.h"

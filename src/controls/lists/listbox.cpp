@@ -1,4 +1,4 @@
-#include "controls/listbox.h"
+#include "controls/lists/listbox.h"
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "controls/keys.h"
-#include "controls/linestore.h"
+#include "controls/lists/linestore.h"
 
 namespace {
 constexpr int kSyncMs = 33;  // the view catches up at most about 30 times a second

@@ -1,4 +1,4 @@
-#include "controls/drivelist.h"
+#include "controls/lists/drivelist.h"
 
 #include <QWheelEvent>
 

@@ -1,4 +1,4 @@
-#include "controls/linestore.h"
+#include "controls/lists/linestore.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "controls/filelist.h"
+#include "controls/lists/filelist.h"
 
-#include "files/folderreader.h"
 #include "files/folderread.h"
+#include "files/folderreader.h"
 
 FileList::FileList(QWidget* parent) : QWidget(parent) {}
 

@@ -1,4 +1,4 @@
-#include "controls/folderlist.h"
+#include "controls/lists/folderlist.h"
 
 #include <QDir>
 #include <QFileInfo>
