@@ -44,8 +44,8 @@ double timeMs(const std::function<void()>& work) {
 QString samplesDir() {
   for (const char* name : {"VISTARA_SAMPLES", "VISTARA_SAMPLES_DEFAULT"})
     if (qEnvironmentVariableIsSet(name)) return qEnvironmentVariable(name);
-  // The build folder sits in the repository, the samples beside the repository.
-  return QFileInfo(QStringLiteral(VISTARA_BINARY)).dir().filePath("../../shared/samples");
+  // The samples sit beside the repository.
+  return QStringLiteral(VISTARA_SOURCE_DIR "/../shared/samples");
 }
 
 // A 6000 x 4000 photo that compresses like one: smooth gradients, grain and shapes.
