@@ -422,10 +422,18 @@ bool FolderContents::unchanged() const {
   st.st_size = off_t(sx.stx_size);
   st.st_mtim = {time_t(sx.stx_mtime.tv_sec), long(sx.stx_mtime.tv_nsec)};
   st.st_ctim = {time_t(sx.stx_ctime.tv_sec), long(sx.stx_ctime.tv_nsec)};
+  if (st.st_nlink == 0 || !(FolderStamp::of(st) == stamp)) return false;
+  // A folder renamed away keeps its stamp within one tick of the clock: its path must still
+  // lead to it. A path too long for one lookup is taken as changed and read again.
+  struct statx at;
+  return ::statx(AT_FDCWD, encodeFileName(path).constData(),
+                 AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_INO, &at) == 0 &&
+         at.stx_ino == sx.stx_ino && at.stx_dev_major == sx.stx_dev_major &&
+         at.stx_dev_minor == sx.stx_dev_minor;
 #else
   if (::fstat(handle->fd(), &st) != 0) return false;
-#endif
   return st.st_nlink > 0 && FolderStamp::of(st) == stamp;
+#endif
 }
 
 qint64 FolderContents::lengthOf(QStringView name) const {
