@@ -6,17 +6,24 @@ set -euo pipefail
 bin=$1
 shot=${2:-screenshot.png}
 
-run() {
-  local bin=$1 shot=$2
+# Starts the program and waits for its window: sets pid and wid in the caller's scope.
+start() {
   export QT_QPA_PLATFORM=xcb
-  "$bin" &
-  local pid=$! wid=""
+  "$1" &
+  pid=$!
+  wid=""
   for _ in $(seq 150); do
     wid=$(xdotool search --onlyvisible --name '^Vistara$' 2>/dev/null | head -n 1 || true)
     [ -n "$wid" ] && break
     sleep 0.1
   done
   if [ -z "$wid" ]; then echo "no window titled Vistara"; kill "$pid"; exit 1; fi
+}
+
+run() {
+  local bin=$1 shot=$2
+  local pid wid
+  start "$bin"
   sleep 0.5  # let the first paint finish before the screenshot
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   echo "window ${WIDTH}x${HEIGHT}"
@@ -42,15 +49,8 @@ ended() {
 
 destroyed() {
   local bin=$1
-  export QT_QPA_PLATFORM=xcb
-  "$bin" &
-  local pid=$! wid=""
-  for _ in $(seq 150); do
-    wid=$(xdotool search --onlyvisible --name '^Vistara$' 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
-  if [ -z "$wid" ]; then echo "no window titled Vistara"; kill "$pid"; exit 1; fi
+  local pid wid
+  start "$bin"
   xdotool windowclose "$wid"  # destroys the window; no close request is sent
   ended "$pid" "its window was destroyed"
 }
