@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <optional>
 
 namespace {
@@ -285,6 +286,8 @@ void FolderChain::reset() {
 std::shared_ptr<FolderHandle> FolderChain::open(const QString& path) {
   size_t keep = levels_.size();
   while (keep > 0 && !isAncestorOrSelf(levels_[keep - 1].path, path)) --keep;
+  // The folder itself is looked up anew: its name may lead elsewhere since it was opened.
+  if (keep > 0 && levels_[keep - 1].path.size() == path.size()) --keep;
   levels_.resize(keep);
   if (levels_.empty() && !startAt(path)) return nullptr;
   if (!descend(path)) return nullptr;
@@ -408,6 +411,37 @@ FolderStamp FolderStamp::of(const struct stat& st) {
   return s;
 }
 
+#ifdef STATX_BASIC_STATS
+namespace {
+// statx of `path` (a final link not followed) from what the kernel already holds. A path
+// too long for one lookup is looked up a part at a time, every part within the limit.
+bool statxKnown(const QByteArray& path, unsigned mask, struct statx* out) {
+  int at = AT_FDCWD;
+  qsizetype from = 0;
+  bool found = true;
+  while (found && path.size() - from >= PATH_MAX) {
+    const qsizetype cut = path.lastIndexOf('/', from + PATH_MAX - 1);
+    if (cut <= from) {
+      found = false;  // one name longer than the limit
+      break;
+    }
+    const QByteArray part = path.mid(from, cut - from);
+    const int next = ::openat(at, part.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (at != AT_FDCWD) ::close(at);
+    at = next;
+    found = at >= 0;
+    from = cut + 1;
+  }
+  if (found) {
+    found = ::statx(at, path.constData() + from, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, mask,
+                    out) == 0;
+  }
+  if (at >= 0 && at != AT_FDCWD) ::close(at);
+  return found;
+}
+}  // namespace
+#endif
+
 bool FolderContents::unchanged() const {
   if (!handle) return false;
   struct stat st;
@@ -424,12 +458,10 @@ bool FolderContents::unchanged() const {
   st.st_ctim = {time_t(sx.stx_ctime.tv_sec), long(sx.stx_ctime.tv_nsec)};
   if (st.st_nlink == 0 || !(FolderStamp::of(st) == stamp)) return false;
   // A folder renamed away keeps its stamp within one tick of the clock: its path must still
-  // lead to it. A path too long for one lookup is taken as changed and read again.
+  // lead to it.
   struct statx at;
-  return ::statx(AT_FDCWD, encodeFileName(path).constData(),
-                 AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_INO, &at) == 0 &&
-         at.stx_ino == sx.stx_ino && at.stx_dev_major == sx.stx_dev_major &&
-         at.stx_dev_minor == sx.stx_dev_minor;
+  return statxKnown(encodeFileName(path), STATX_INO, &at) && at.stx_ino == sx.stx_ino &&
+         at.stx_dev_major == sx.stx_dev_major && at.stx_dev_minor == sx.stx_dev_minor;
 #else
   if (::fstat(handle->fd(), &st) != 0) return false;
   return st.st_nlink > 0 && FolderStamp::of(st) == stamp;

@@ -1,5 +1,6 @@
 #include "files/folderreader.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <list>
@@ -14,7 +15,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kPatientWait = std::chrono::milliseconds(100);
 constexpr auto kEventSlice = std::chrono::milliseconds(20);
-constexpr int kReaders = 3;
 
 // Roughly what a read holds in memory.
 size_t footprint(const FolderContents& c) {
@@ -44,6 +44,7 @@ struct FolderReader::Job {
   QString path;
   enum class State { Planned, Reading, Done } state = State::Planned;
   bool inPlan = true;
+  bool anew = false;  // a read again of a folder that changed: by its path from the start
   std::list<std::shared_ptr<Job>>::iterator where;
   std::shared_ptr<FolderContents> result;
   size_t bytes = 0;
@@ -108,11 +109,13 @@ struct FolderReader::Shared {
       }
       job->state = Job::State::Reading;
       const QString path = job->path;
+      // What the thread keeps open may have been renamed since; a read again must not use it.
+      FolderChain* const through = job->anew ? nullptr : &chain;
       const FolderReadOptions options = s->options;
       const QString text = s->patternText;
       const PatternList patterns = s->patterns;
       lock.unlock();
-      std::shared_ptr<FolderContents> result = readFolder(path, options, &chain);
+      std::shared_ptr<FolderContents> result = readFolder(path, options, through);
       matchAhead(*result, patterns, text);
       lock.lock();
       s->finish(job, std::move(result));
@@ -122,7 +125,7 @@ struct FolderReader::Shared {
   }
 };
 
-FolderReader::FolderReader() = default;
+FolderReader::FolderReader(int readers) : readers_(std::max(1, readers)) {}
 
 FolderReader::~FolderReader() {
   stop();
@@ -165,7 +168,7 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     shared_->options = options_;
     shared_->patternText = patterns_;
     shared_->patterns = PatternList(patterns_);
-    for (int i = 0; i < kReaders; ++i) std::thread(&Shared::run, shared_).detach();
+    for (int i = 0; i < readers_; ++i) std::thread(&Shared::run, shared_).detach();
   }
   const std::shared_ptr<Shared> s = shared_;
   std::unique_lock<std::mutex> lock(s->mutex);
@@ -179,6 +182,7 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     s->drop(s->plan.begin(), s->plan.end());  // the walk went elsewhere: plan from here
     job = std::make_shared<Job>();
     job->path = path;
+    job->anew = fresh;
     job->where = s->plan.insert(s->plan.end(), job);
     s->work.notify_all();
   }
@@ -223,6 +227,14 @@ std::shared_ptr<const FolderContents> FolderReader::take(const QString& path) {
   return read(path);
 }
 
+int FolderReader::foldersReadAhead() const {
+  if (!shared_) return 0;
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  int done = 0;
+  for (const auto& job : shared_->plan) done += job->state == Job::State::Done;
+  return done;
+}
+
 qint64 FolderReader::fileLength(const QString& path) {
   const qsizetype cut = path.lastIndexOf('/');
   if (cut < 0 || !last_ || !last_->handle) return ::fileLength(path);
@@ -231,8 +243,10 @@ qint64 FolderReader::fileLength(const QString& path) {
     return ::fileLength(path);
   }
   const QStringView name = QStringView(path).mid(cut + 1);
-  // A file removed or added since the read changes its folder: then it is asked anew.
-  if (last_->matchedFor.isEmpty() || !last_->unchanged()) return last_->lengthOf(name);
+  if (last_->matchedFor.isEmpty()) return last_->lengthOf(name);
+  // A file removed or added since the read, or the folder renamed, changes the folder: then
+  // the length is asked by the path its line would show.
+  if (!last_->unchanged()) return ::fileLength(path);
   const QStringList& matches = last_->matches;
   qsizetype at = cursor_ < matches.size() && matches[cursor_] == name ? cursor_ : -1;
   if (at < 0) at = matches.indexOf(name);

@@ -15,7 +15,7 @@
 
 class FolderReader {
  public:
-  FolderReader();
+  explicit FolderReader(int readers = kReaders);
   ~FolderReader();  // does not wait for reads in progress
   FolderReader(const FolderReader&) = delete;
   FolderReader& operator=(const FolderReader&) = delete;
@@ -38,7 +38,10 @@ class FolderReader {
   qint64 fileLength(const QString& path);
   // Ends the read ahead and lets go of what it holds; reads in progress are abandoned.
   void stop();
+  // Reads finished ahead of the walk and not yet taken.
+  int foldersReadAhead() const;
 
+  static constexpr int kReaders = 3;  // threads reading ahead
   static constexpr int kFoldersAhead = 64;
   static constexpr size_t kBytesAhead = 32u << 20;
 
@@ -47,6 +50,7 @@ class FolderReader {
   struct Shared;
   std::shared_ptr<const FolderContents> await(const QString& path, bool fresh);
 
+  int readers_;
   std::shared_ptr<Shared> shared_;  // null until the first read, and after a stop
   FolderReadOptions options_;
   QString patterns_;

@@ -1,0 +1,107 @@
+// The folder reads of a walk, with their read ahead, over real folders that change under
+// them: whatever was read ahead, a folder is listed under a path only while that path
+// still leads to it. One reader thread makes the order of its reads, and so the
+// descriptors it keeps open, the same on every run.
+#include <QFile>
+#include <QTest>
+
+#include "files/folderread.h"
+#include "files/folderreader.h"
+#include "support/tree.h"
+
+namespace {
+
+const QString kFilms = QStringLiteral("*.avi");
+
+bool listed(const std::shared_ptr<const FolderContents>& c) {
+  return c && c->ok;
+}
+
+}  // namespace
+
+class TestFolderReader : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // The walk takes the root and a; b, read ahead meanwhile, is renamed before the walk
+  // reaches it. Neither b nor its subfolder may then be read through what was kept open.
+  void renamedAfterItWasReadAhead() {
+    TestTree tree;
+    for (const char* f : {"a/1.avi", "b/2.avi", "b/sub/3.avi"}) tree.file(f, 100);
+    FolderReader reader(1);
+    reader.setPatterns(kFilms);
+    QVERIFY(listed(reader.read(tree.root())));
+    QVERIFY(listed(reader.read(tree.path("a"))));
+    QTRY_VERIFY(reader.foldersReadAhead() >=
+                2);  // b and b/sub are held, read through b's descriptor
+    QVERIFY(QFile::rename(tree.path("b"), tree.path("zz")));
+
+    QVERIFY(!listed(reader.read(tree.path("b"))));
+    QVERIFY(!listed(reader.take(tree.path("b"))));
+    QCOMPARE(reader.fileLength(tree.path("b/2.avi")), qint64(-1));
+    QVERIFY(!listed(reader.read(tree.path("b/sub"))));
+    QVERIFY(listed(reader.read(tree.path("zz/sub"))));  // the new name reads as usual
+    QCOMPARE(reader.fileLength(tree.path("zz/sub/3.avi")), qint64(100));
+  }
+
+  // The walk is inside b when b is renamed: b/sub, read ahead through b, is read again,
+  // and not through what the readers keep open of b.
+  void renamedWhileTheWalkIsInsideIt() {
+    TestTree tree;
+    for (const char* f : {"b/2.avi", "b/sub/3.avi"}) tree.file(f, 100);
+    FolderReader reader(1);
+    reader.setPatterns(kFilms);
+    QVERIFY(listed(reader.read(tree.root())));
+    QVERIFY(listed(reader.read(tree.path("b"))));
+    QTRY_VERIFY(reader.foldersReadAhead() >= 1);
+    QVERIFY(QFile::rename(tree.path("b"), tree.path("zz")));
+    QVERIFY(!listed(reader.read(tree.path("b/sub"))));
+  }
+
+  // A folder renamed after the walk took it: its files' lengths are asked by the path the
+  // lines would show, so none is listed under a name that no longer leads to it.
+  void renamedWhileItsFilesAreListed() {
+    TestTree tree;
+    for (const char* f : {"b/1.avi", "b/2.avi"}) tree.file(f, 100);
+    FolderReader reader(1);
+    reader.setPatterns(kFilms);
+    QVERIFY(listed(reader.read(tree.root())));
+    const auto b = reader.take(tree.path("b"));
+    QVERIFY(listed(b));
+    QCOMPARE(b->matches, (QStringList{"1.avi", "2.avi"}));
+    QCOMPARE(reader.fileLength(tree.path("b/1.avi")), qint64(100));
+    QVERIFY(QFile::rename(tree.path("b"), tree.path("zz")));
+    QCOMPARE(reader.fileLength(tree.path("b/2.avi")), qint64(-1));
+  }
+
+  // Far below the path length limit the check that a path still leads to its folder
+  // holds too: a folder renamed near the top is not read through below it.
+  void renamedAboveADeepWalk() {
+    TestTree tree;
+    QVERIFY(tree.deepChain("top", 1600, "dd", "f.avi", {1502}));
+    FolderReader reader(1);
+    reader.setPatterns(kFilms);
+    QString path = tree.path("top");
+    for (int level = 0; level <= 1500; ++level, path += "/dd") {
+      QVERIFY2(listed(reader.read(path)), qPrintable(QString::number(level)));
+    }
+    QVERIFY(path.size() > 4096);
+    QVERIFY(QFile::rename(tree.path("top/dd"), tree.path("top/ee")));
+    QVERIFY(!listed(reader.read(path)));
+    QCOMPARE(reader.fileLength(path + "/dd/f.avi"), qint64(-1));
+  }
+
+  // Reading the same folder again (a refresh) looks its name up anew.
+  void readAgainAfterARename() {
+    TestTree tree;
+    tree.file("b/c/1.avi");
+    FolderChain chain;
+    QVERIFY(listed(readFolder(tree.path("b"), {}, &chain)));
+    QVERIFY(QFile::rename(tree.path("b"), tree.path("zz")));
+    QVERIFY(!listed(readFolder(tree.path("b"), {}, &chain)));
+    QVERIFY(listed(readFolder(tree.path("zz/c"), {}, &chain)));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestFolderReader)
+#include "tst_folderreader.moc"
