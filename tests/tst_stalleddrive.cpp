@@ -17,6 +17,7 @@
 
 #include "files/mounts.h"
 #include "support/fakes.h"
+#include "support/input.h"
 
 namespace {
 
@@ -258,6 +259,55 @@ class StalledDriveTest : public QObject {
     w.Text1->setText(kPhotos);
     QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
     QCOMPARE(w.fileCount, 5);
+  }
+
+  // Started in a folder of a drive whose root listing never comes: the window is shown
+  // all the same, at that drive with nothing listed, and a refresh lists it once it
+  // answers.
+  void startOnADriveThatDoesNotList() {
+    StalledMount fs(QStringLiteral("/"));
+    if (!fs.unavailable().isEmpty()) QSKIP(qPrintable(fs.unavailable()));
+    const QString home = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(fs.path("a")));
+    QElapsedTimer clock;
+    clock.start();
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QDir::setCurrent(home);
+    qInfo("the window was shown %lld ms after the start", clock.elapsed());
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(w.Drive1->drive(), fs.root() + '/');
+    QCOMPARE(w.Dir1->path(), fs.root());
+    QCOMPARE(w.Dir1->listCount(), 0);
+
+    fs.release();
+    QTest::mouseClick(w.cmdAtualizar, Qt::LeftButton);
+    QCOMPARE(w.Dir1->listCount(), 3);
+    QCOMPARE(w.Dir1->list(1), fs.path("slow"));
+  }
+
+  // A double click on a folder whose listing never comes gives up after a moment and
+  // stays where it was; once the folder answers, it opens.
+  void openAFolderThatDoesNotList() {
+    StalledMount fs(QStringLiteral("/slow"));
+    if (!fs.unavailable().isEmpty()) QSKIP(qPrintable(fs.unavailable()));
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(w.Dir1->setPath(fs.root()));
+    QElapsedTimer clock;
+    clock.start();
+    openFolder(w.Dir1, fs.path("slow"));
+    qInfo("the folder was given up after %lld ms", clock.elapsed());
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(w.Dir1->path(), fs.root());
+    QCOMPARE(w.Dir1->listCount(), 3);
+
+    fs.release();
+    openFolder(w.Dir1, fs.path("slow"));
+    QCOMPARE(w.Dir1->path(), fs.path("slow"));
   }
 };
 

@@ -13,6 +13,7 @@
 #include "controls/buttons.h"
 #include "controls/fonts.h"
 #include "controls/twips.h"
+#include "files/volumes.h"
 #include "units/pixels.h"
 
 namespace {
@@ -194,6 +195,9 @@ void FileFind::buildDesign() {
   Sl1->setValue(0);
   optFilme->setChecked(true);
   Dir1->setBrowsable(true);
+  // A folder or drive that does not answer in a drive's time is not entered.
+  browseReader_.setWaitLimit(std::chrono::milliseconds(kDriveAnswerLimitMs));
+  Dir1->setReader(&browseReader_);
   Dir2->setStayOnDevice(true);
   Dir2->setReader(&walkReader_);
   File1->setReader(&walkReader_);

@@ -6,7 +6,9 @@
 
 void FileFind::Form_Load() {
   Text1->setText(QStringLiteral("*.avi;*.mpg;*.mov"));
-  Dir1->setPath(Drive1->drive());  // the root of the current drive
+  // The root of the current drive; one that does not answer in time is shown unlisted.
+  const QString drive = Drive1->drive();
+  if (!Dir1->setPath(drive)) Dir1->showUnlisted(drive);
   setOuterHeight(7200);
   setOuterWidth(9600);
   tw::setLeft(frmFoto, 120);

@@ -59,6 +59,7 @@ struct FolderReader::Shared {
   std::list<std::shared_ptr<Job>> plan;  // in the order the walk takes the folders
   size_t bytesAhead = 0;                 // held by finished jobs still in the plan
   bool ended = false;
+  int foldersAhead = kFoldersAhead;
   FolderReadOptions options;
   QString patternText;
   PatternList patterns;
@@ -67,7 +68,7 @@ struct FolderReader::Shared {
   std::shared_ptr<Job> nextJob() {
     int index = 0;
     for (const auto& job : plan) {
-      if (index >= kFoldersAhead || (index > 0 && bytesAhead >= kBytesAhead)) break;
+      if (index >= foldersAhead || (index > 0 && bytesAhead >= kBytesAhead)) break;
       if (job->state == Job::State::Planned) return job;
       ++index;
     }
@@ -89,6 +90,7 @@ struct FolderReader::Shared {
     job->state = Job::State::Done;
     if (job->inPlan) {
       bytesAhead += job->bytes;
+      if (foldersAhead == 1) return;  // nothing is read ahead
       const auto next = std::next(job->where);
       for (const QString& sub : std::as_const(job->result->subfolders)) {
         auto child = std::make_shared<Job>();
@@ -125,7 +127,8 @@ struct FolderReader::Shared {
   }
 };
 
-FolderReader::FolderReader(int readers) : readers_(std::max(1, readers)) {}
+FolderReader::FolderReader(int readers, int foldersAhead)
+    : readers_(std::max(1, readers)), foldersAhead_(std::max(1, foldersAhead)) {}
 
 FolderReader::~FolderReader() {
   stop();
@@ -149,6 +152,10 @@ void FolderReader::setWaitHook(std::function<bool()> keepWaiting) {
   keepWaiting_ = std::move(keepWaiting);
 }
 
+void FolderReader::setWaitLimit(std::chrono::milliseconds limit) {
+  waitLimit_ = limit;
+}
+
 void FolderReader::stop() {
   last_.reset();
   lastFresh_ = false;
@@ -166,6 +173,7 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
   if (!shared_) {
     shared_ = std::make_shared<Shared>();
     shared_->options = options_;
+    shared_->foldersAhead = foldersAhead_;
     shared_->patternText = patterns_;
     shared_->patterns = PatternList(patterns_);
     for (int i = 0; i < readers_; ++i) std::thread(&Shared::run, shared_).detach();
@@ -186,22 +194,32 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     job->where = s->plan.insert(s->plan.end(), job);
     s->work.notify_all();
   }
-  const Clock::time_point patientUntil = Clock::now() + kPatientWait;
+  const Clock::time_point start = Clock::now();
+  const bool limited = waitLimit_.count() > 0;
+  const Clock::time_point limit = start + waitLimit_;
   while (job->state != Job::State::Done) {
-    if (Clock::now() < patientUntil || !keepWaiting_) {
-      s->done.wait_until(lock, keepWaiting_ ? patientUntil : Clock::now() + kEventSlice);
-      continue;
+    const Clock::time_point now = Clock::now();
+    bool keep = !limited || now < limit;
+    if (keep && keepWaiting_ && now >= start + kPatientWait) {
+      lock.unlock();
+      keep = keepWaiting_();
+      lock.lock();
+      if (job->state == Job::State::Done) break;
     }
-    lock.unlock();
-    const bool keep = keepWaiting_();
-    lock.lock();
     if (!keep) {
       lock.unlock();
       qCWarning(searchLog, "gave up waiting for the folder %s", qUtf8Printable(path));
       stop();  // the stuck read is left to its thread
       return nullptr;
     }
-    if (job->state != Job::State::Done) s->done.wait_for(lock, kEventSlice);
+    if (!keepWaiting_ && !limited) {
+      s->done.wait(lock);
+      continue;
+    }
+    Clock::time_point wake =
+        !keepWaiting_ ? limit : std::max(start + kPatientWait, now + kEventSlice);
+    if (limited) wake = std::min(wake, limit);
+    s->done.wait_until(lock, wake);
   }
   if (job->inPlan) {
     s->drop(job->where, std::next(job->where));

@@ -5,9 +5,12 @@
 // first), together with the lengths of the files that match the walk's patterns, and
 // stay a bounded way ahead. The walk takes the results in order on its own thread. A read
 // the walk waits for longer than a moment lets the caller run its events meanwhile and
-// give the read up; a read that never returns is left behind, never waited for.
+// give the read up, or is given up after a set limit; a read that never returns is left
+// behind, never waited for. With nothing read ahead, it reads a browsed folder off the
+// caller's thread.
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -15,7 +18,8 @@
 
 class FolderReader {
  public:
-  explicit FolderReader(int readers = kReaders);
+  // `foldersAhead` counts the folder asked for: 1 reads nothing ahead.
+  explicit FolderReader(int readers = kReaders, int foldersAhead = kFoldersAhead);
   ~FolderReader();  // does not wait for reads in progress
   FolderReader(const FolderReader&) = delete;
   FolderReader& operator=(const FolderReader&) = delete;
@@ -26,6 +30,8 @@ class FolderReader {
   // Called over and over while a read keeps the walk waiting for more than about 100 ms;
   // returning false gives the read up.
   void setWaitHook(std::function<bool()> keepWaiting);
+  // A read that keeps the caller waiting longer than `limit` is given up (0: never).
+  void setWaitLimit(std::chrono::milliseconds limit);
 
   // The contents of `path`: the read made ahead when the walk went where it was foreseen
   // and the folder has not changed since, otherwise a read made now. Null when the wait
@@ -51,6 +57,8 @@ class FolderReader {
   std::shared_ptr<const FolderContents> await(const QString& path, bool fresh);
 
   int readers_;
+  int foldersAhead_;
+  std::chrono::milliseconds waitLimit_{0};
   std::shared_ptr<Shared> shared_;  // null until the first read, and after a stop
   FolderReadOptions options_;
   QString patterns_;

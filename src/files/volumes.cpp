@@ -7,9 +7,6 @@
 
 namespace {
 
-// How long a drive may take to answer before it counts as not ready.
-constexpr int kAnswerLimitMs = 1000;
-
 bool isPersonalDrive(const MountEntry& s) {
   static const QSet<QByteArray> pseudo = {
       "proc",       "sysfs",    "devpts",     "devtmpfs",  "cgroup",          "cgroup2",
@@ -46,7 +43,7 @@ class SystemVolumeSource : public VolumeSource {
   }
 
   bool isReady(const QString& mountPoint) const override {
-    return mountAnswers(mountPoint, kAnswerLimitMs);
+    return mountAnswers(mountPoint, kDriveAnswerLimitMs);
   }
 };
 

@@ -4,6 +4,9 @@
 #include <QString>
 #include <memory>
 
+// How long a drive may take to answer before it counts as not ready.
+inline constexpr int kDriveAnswerLimitMs = 1000;
+
 // A drive as a person would call it: a mounted file system with its mount point.
 struct Volume {
   QString mountPoint;  // always ends with the separator: "/", "/media/usb/"

@@ -76,6 +76,15 @@ void FolderList::refresh() {
   fillView();
 }
 
+void FolderList::showUnlisted(const QString& path) {
+  const QString p = normalised(path);
+  contents_ = nullptr;
+  const bool moved = p != path_;
+  path_ = p;
+  fillView();
+  if (moved) emit change();
+}
+
 int FolderList::listCount() const {
   return contents_ ? int(contents_->subfolders.size()) : 0;
 }

@@ -26,6 +26,9 @@ class FolderList : public QListWidget {
   bool setPath(const QString& path);
   // Reads the folder again; one that can no longer be listed shows no subfolders.
   void refresh();
+  // Takes `path` without listing it (a drive that did not answer in time): it shows no
+  // subfolders until a refresh lists it.
+  void showUnlisted(const QString& path);
 
   int listCount() const;          // subfolder count
   QString list(int index) const;  // full path of subfolder `index`
