@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QCollator>
@@ -355,6 +357,20 @@ std::shared_ptr<FolderHandle> FolderChain::ensureOpen(size_t level) {
 
 // ---- reading ----
 
+namespace {
+// A change within one tick of the file system's clock leaves a folder's stamp as it was,
+// and some clocks tick every 2 s (FAT): a folder changed this lately may change again
+// unseen.
+constexpr qint64 kSettledNs = 3'000'000'000;
+
+bool changedLately(const FolderStamp& stamp) {
+  timespec now;
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const qint64 nowNs = qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+  return nowNs - std::max(stamp.modified, stamp.changed) < kSettledNs;
+}
+}  // namespace
+
 std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOptions options,
                                            FolderChain* chain) {
   auto out = std::make_shared<FolderContents>();
@@ -396,6 +412,7 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
   out->subfolders.reserve(folderNames.size());
   for (const QString& name : std::as_const(folderNames)) out->subfolders.append(prefix + name);
   out->stamp = FolderStamp::of(self);
+  out->recent = changedLately(out->stamp);
   out->handle = std::move(handle);
   out->ok = true;
   return out;
@@ -403,6 +420,7 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
 
 FolderStamp FolderStamp::of(const struct stat& st) {
   FolderStamp s;
+  s.device = quint64(st.st_dev);
   s.inode = quint64(st.st_ino);
   s.links = quint64(st.st_nlink);
   s.size = qint64(st.st_size);
@@ -442,34 +460,36 @@ bool statxKnown(const QByteArray& path, unsigned mask, struct statx* out) {
 }  // namespace
 #endif
 
-bool FolderContents::unchanged() const {
-  if (!handle) return false;
-  struct stat st;
 #ifdef STATX_BASIC_STATS
-  // Attributes the kernel already holds: a share that does not answer is not asked.
-  struct statx sx;
-  if (::statx(handle->fd(), "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &sx) != 0) {
-    return false;
-  }
-  st.st_ino = sx.stx_ino;
-  st.st_nlink = sx.stx_nlink;
-  st.st_size = off_t(sx.stx_size);
-  st.st_mtim = {time_t(sx.stx_mtime.tv_sec), long(sx.stx_mtime.tv_nsec)};
-  st.st_ctim = {time_t(sx.stx_ctime.tv_sec), long(sx.stx_ctime.tv_nsec)};
-  if (st.st_nlink == 0 || !(FolderStamp::of(st) == stamp)) return false;
-  // A folder renamed away keeps its stamp within one tick of the clock: its path must still
-  // lead to it.
+namespace {
+FolderStamp stampOf(const struct statx& sx) {
+  FolderStamp s;
+  s.device = quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor));
+  s.inode = quint64(sx.stx_ino);
+  s.links = quint64(sx.stx_nlink);
+  s.size = qint64(sx.stx_size);
+  s.modified = qint64(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
+  s.changed = qint64(sx.stx_ctime.tv_sec) * 1000000000 + sx.stx_ctime.tv_nsec;
+  return s;
+}
+}  // namespace
+#endif
+
+// Attributes the kernel already holds: a share that does not answer is not asked.
+bool FolderContents::unchanged() const {
+  if (!ok) return false;
+#ifdef STATX_BASIC_STATS
   struct statx at;
-  return statxKnown(encodeFileName(path), STATX_INO, &at) && at.stx_ino == sx.stx_ino &&
-         at.stx_dev_major == sx.stx_dev_major && at.stx_dev_minor == sx.stx_dev_minor;
+  return statxKnown(encodeFileName(path), STATX_BASIC_STATS, &at) && stampOf(at) == stamp;
 #else
-  if (::fstat(handle->fd(), &st) != 0) return false;
-  return st.st_nlink > 0 && FolderStamp::of(st) == stamp;
+  struct stat st;
+  return ::lstat(encodeFileName(path).constData(), &st) == 0 && FolderStamp::of(st) == stamp;
 #endif
 }
 
 qint64 FolderContents::lengthOf(QStringView name) const {
-  if (!handle) return -1;
+  if (!ok) return -1;
+  if (!handle) return fileLength(joinPath(path, name.toString()));
   struct stat st;
   const QByteArray bytes = encodeFileName(name);
   if (::fstatat(handle->fd(), bytes.constData(), &st, 0) != 0) return -1;

@@ -26,12 +26,12 @@ struct stat;
 // What a folder looked like when it was read: any entry added, removed or renamed, and the
 // folder's own removal, change it (as far as the file system's clock can tell).
 struct FolderStamp {
-  quint64 inode = 0, links = 0;
+  quint64 device = 0, inode = 0, links = 0;
   qint64 size = 0, modified = 0, changed = 0;
   static FolderStamp of(const struct stat& st);
   bool operator==(const FolderStamp& o) const {
-    return inode == o.inode && links == o.links && size == o.size && modified == o.modified &&
-           changed == o.changed;
+    return device == o.device && inode == o.inode && links == o.links && size == o.size &&
+           modified == o.modified && changed == o.changed;
   }
 };
 
@@ -41,8 +41,9 @@ struct FolderContents {
   QString path;                          // as read, without trailing separator except for a root
   QStringList subfolders;                // full paths, sorted by name
   bool ok = false;                       // false: the folder could not be listed
-  std::shared_ptr<FolderHandle> handle;  // open while the contents live (length queries)
+  std::shared_ptr<FolderHandle> handle;  // open for length queries, unless let go
   FolderStamp stamp;
+  bool recent = false;  // changed so lately before the read that its stamp may hide a change
 
   // Read ahead for one pattern list: the matching names, sorted, and their lengths
   // (-1: could not be read). Empty `matchedFor` when nothing was read ahead.
@@ -50,10 +51,12 @@ struct FolderContents {
   QStringList matches;
   std::vector<qint64> matchLengths;
 
-  // True while the folder still looks as it did when read. Asks only what the kernel
-  // already knows, so a share that stopped answering does not hold the caller.
+  // True while the folder's path still leads to the folder as it was when read. Asks only
+  // what the kernel already knows, so a share that stopped answering does not hold the
+  // caller.
   bool unchanged() const;
-  // The length of the regular file `name` in this folder, asked now; -1 when missing.
+  // The length of the regular file `name` in this folder, asked now (by its path once the
+  // folder's handle is let go); -1 when missing.
   qint64 lengthOf(QStringView name) const;
 
   int fileCount() const { return int(fileEnds.size()); }

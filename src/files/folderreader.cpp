@@ -1,5 +1,7 @@
 #include "files/folderreader.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -44,7 +46,8 @@ struct FolderReader::Job {
   QString path;
   enum class State { Planned, Reading, Done } state = State::Planned;
   bool inPlan = true;
-  bool anew = false;  // a read again of a folder that changed: by its path from the start
+  bool awaited = false;  // the walk is waiting for it
+  bool anew = false;     // a read again of a folder that changed: by its path from the start
   std::list<std::shared_ptr<Job>>::iterator where;
   std::shared_ptr<FolderContents> result;
   size_t bytes = 0;
@@ -84,23 +87,27 @@ struct FolderReader::Shared {
     plan.erase(from, to);
   }
 
-  void finish(const std::shared_ptr<Job>& job, std::shared_ptr<FolderContents> result) {
+  // Returns how many folders were planned after it.
+  size_t finish(const std::shared_ptr<Job>& job, std::shared_ptr<FolderContents> result) {
     job->bytes = footprint(*result);
     job->result = std::move(result);
     job->state = Job::State::Done;
     if (job->inPlan) {
       bytesAhead += job->bytes;
-      if (foldersAhead == 1) return;  // nothing is read ahead
+      if (foldersAhead == 1) return 0;  // nothing is read ahead
       const auto next = std::next(job->where);
       for (const QString& sub : std::as_const(job->result->subfolders)) {
         auto child = std::make_shared<Job>();
         child->path = sub;
         child->where = plan.insert(next, child);
       }
+      return size_t(job->result->subfolders.size());
     }
+    return 0;
   }
 
   static void run(std::shared_ptr<Shared> s) {
+    ::pthread_setname_np(::pthread_self(), "folder reader");  // as tools list threads
     FolderChain chain;  // this thread's descriptors and entry buffer
     std::unique_lock<std::mutex> lock(s->mutex);
     while (!s->ended) {
@@ -119,10 +126,12 @@ struct FolderReader::Shared {
       lock.unlock();
       std::shared_ptr<FolderContents> result = readFolder(path, options, through);
       matchAhead(*result, patterns, text);
+      result->handle.reset();  // closed here and not by the walk, which asks by path
       lock.lock();
-      s->finish(job, std::move(result));
-      s->done.notify_all();
-      s->work.notify_all();
+      // Wake-ups are costly, one a folder: only the walk waiting for this folder is woken,
+      // and the other readers only when there is more than this thread takes next.
+      if (s->finish(job, std::move(result)) > 1) s->work.notify_all();
+      if (job->awaited) s->done.notify_all();
     }
   }
 };
@@ -194,6 +203,7 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     job->where = s->plan.insert(s->plan.end(), job);
     s->work.notify_all();
   }
+  job->awaited = true;
   const Clock::time_point start = Clock::now();
   const bool limited = waitLimit_.count() > 0;
   const Clock::time_point limit = start + waitLimit_;
@@ -223,7 +233,7 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
   }
   if (job->inPlan) {
     s->drop(job->where, std::next(job->where));
-    s->work.notify_all();  // room for one more ahead
+    s->work.notify_one();  // room for one more ahead
   }
   return job->result;
 }
@@ -255,16 +265,18 @@ int FolderReader::foldersReadAhead() const {
 
 qint64 FolderReader::fileLength(const QString& path) {
   const qsizetype cut = path.lastIndexOf('/');
-  if (cut < 0 || !last_ || !last_->handle) return ::fileLength(path);
+  if (cut < 0 || !last_ || !last_->ok) return ::fileLength(path);
   const QStringView folder = QStringView(path).left(cut == 0 ? 1 : cut);
   if (folder != last_->path && !(cut > 0 && QStringView(path).left(cut + 1) == last_->path)) {
     return ::fileLength(path);
   }
   const QStringView name = QStringView(path).mid(cut + 1);
   if (last_->matchedFor.isEmpty()) return last_->lengthOf(name);
-  // A file removed or added since the read, or the folder renamed, changes the folder: then
-  // the length is asked by the path its line would show.
-  if (!last_->unchanged()) return ::fileLength(path);
+  // The folder was found unchanged when the walk took it, and nothing of the walk's runs
+  // while its files are listed. Only a folder changed so lately that its stamp may hide a
+  // change is looked at again for each file: changed, the length is asked by the path its
+  // line would show.
+  if (last_->recent && !last_->unchanged()) return ::fileLength(path);
   const QStringList& matches = last_->matches;
   qsizetype at = cursor_ < matches.size() && matches[cursor_] == name ? cursor_ : -1;
   if (at < 0) at = matches.indexOf(name);

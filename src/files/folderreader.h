@@ -47,7 +47,7 @@ class FolderReader {
   // Reads finished ahead of the walk and not yet taken.
   int foldersReadAhead() const;
 
-  static constexpr int kReaders = 3;  // threads reading ahead
+  static constexpr int kReaders = 2;  // threads reading ahead: more only contend on 2 cores
   static constexpr int kFoldersAhead = 64;
   static constexpr size_t kBytesAhead = 32u << 20;
 
