@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetricsF>
+#include <QPainter>
 #include <QtEndian>
 #include <QtTest>
 
@@ -121,10 +123,13 @@ double darkShare(const QImage& image, QRectF fraction) {
 // A text record in `face`: font height, width and escapement as the file gives them, the
 // text's top left at (x, y), one advance per byte when `dx` is given.
 QByteArray textPicture(const QByteArray& face, int height, int width, int escapement, int x, int y,
-                       const QByteArray& text, const QVector<int>& dx, int charset = 0) {
+                       const QByteArray& text, const QVector<int>& dx, int charset = 0,
+                       int pitchAndFamily = 0, bool italic = false) {
   Wmf w = canvas();
   QByteArray name = face.leftJustified(32, '\0');
-  w.rec(kCreateFont, {height, width, escapement, escapement, 400, 0, charset << 8, 0, 0}, name);
+  w.rec(kCreateFont,
+        {height, width, escapement, escapement, 400, italic, charset << 8, 0, pitchAndFamily << 8},
+        name);
   w.rec(kSelectObject, {1}).rec(kSetBkMode, {1}).rec(kSetTextAlign, {0});
   QByteArray raw = text;
   if (raw.size() % 2) raw += '\0';
@@ -181,6 +186,12 @@ class TestMetafile : public QObject {
   void advancesPlaceGlyphs();
   void symbolFaces_data();
   void symbolFaces();
+  void symbolGlyphShapes();
+  void smallTextOnGrid_data();
+  void smallTextOnGrid();
+  void fixedPitchCells_data();
+  void fixedPitchCells();
+  void metricTwinRunEnds();
   void fontSize_data();
   void fontSize();
   void escapementTurnsText();
@@ -466,6 +477,130 @@ void TestMetafile::symbolFaces() {
                  &runs);
   QCOMPARE(int(runs.size()), 1);
   QCOMPARE(runs[0].text, expected);
+}
+
+// The box a glyph inks, from the left of the picture.
+QRect inkBox(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+void TestMetafile::symbolGlyphShapes() {
+  // The symbol face's italic "a" is its own alpha slanted: the symbol face's shape and
+  // width, not a text face's italic Greek (narrower and further left).
+  std::vector<MetafileTextRun> runs;
+  QImage image = renderMetafile(textPicture("Symbol", -80, 0, 0, 10, 5, "a", {60}, 2, 0, true),
+                                QSize(100, 100), nullptr, &runs);
+  QCOMPARE(int(runs.size()), 1);
+  QCOMPARE(runs[0].text, QString::fromUtf8("α"));
+  QFont symbol(QStringLiteral("OpenSymbol"));
+  symbol.setPixelSize(80);
+  symbol.setItalic(true);
+  QImage expected(100, 100, QImage::Format_RGB32);
+  expected.fill(Qt::white);
+  QPainter painter(&expected);
+  painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+  painter.setFont(symbol);
+  painter.setPen(Qt::black);
+  painter.drawText(QPointF(10, 5 + QFontMetricsF(symbol).ascent()), QString::fromUtf8("α"));
+  painter.end();
+  QRect got = inkBox(image), want = inkBox(expected);
+  QVERIFY2(qAbs(got.left() - want.left()) <= 1 && qAbs(got.width() - want.width()) <= 1 &&
+               qAbs(got.top() - want.top()) <= 1 && qAbs(got.height() - want.height()) <= 1,
+           qPrintable(QString("inked %1,%2 %3 x %4, the symbol face's alpha %5,%6 %7 x %8")
+                          .arg(got.left())
+                          .arg(got.top())
+                          .arg(got.width())
+                          .arg(got.height())
+                          .arg(want.left())
+                          .arg(want.top())
+                          .arg(want.width())
+                          .arg(want.height())));
+}
+
+void TestMetafile::smallTextOnGrid_data() {
+  QTest::addColumn<int>("window");  // logical units across the 100 pixels
+  QTest::addColumn<int>("x");       // the text's left, logical
+  QTest::addColumn<QVector<int>>("dx");
+  // An 11 pixel "l" of Arial's metrics: a stem about a pixel wide.
+  QTest::newRow("whole pixel") << 100 << 10 << QVector<int>{6};
+  QTest::newRow("a third of a pixel in") << 300 << 31 << QVector<int>{18};
+  QTest::newRow("half a pixel in") << 200 << 21 << QVector<int>{12};
+  QTest::newRow("no advances") << 300 << 32 << QVector<int>{};
+  QTest::newRow("after a fractional advance") << 300 << 30 << QVector<int>{17, 17, 17};
+}
+
+void TestMetafile::smallTextOnGrid() {
+  QFETCH(int, window);
+  QFETCH(int, x);
+  QFETCH(QVector<int>, dx);
+  Wmf w;
+  w.rec(kSetWindowOrg, {0, 0}).rec(kSetWindowExt, {window, window});
+  w.rec(kCreateFont, {-11 * window / 100, 0, 0, 0, 400, 0, 0, 0, 0},
+        QByteArray("Arial").leftJustified(32, '\0'));
+  w.rec(kSelectObject, {0}).rec(kSetBkMode, {1}).rec(kSetTextAlign, {0});
+  QByteArray text(qMax(1, int(dx.size())), 'l');
+  QByteArray raw = text;
+  if (raw.size() % 2) raw += '\0';
+  for (int d : dx) raw += char(d & 0xFF), raw += char(d >> 8);
+  w.rec(kExtTextOut, {20 * window / 100, x, int(text.size()), 0}, raw);
+  QImage image = renderMetafile(w.bytes(), QSize(100, 100), nullptr);
+  // Each stem: one column at full strength in the middle of its height.
+  QVector<int> darkest;
+  for (int column = 0, run = 255; column <= 100; ++column) {
+    int gray = column < 100 ? qGray(image.pixel(column, 25)) : 255;
+    if (gray < 255) {
+      run = qMin(run, gray);
+    } else if (run < 255) {
+      darkest << run;
+      run = 255;
+    }
+  }
+  QCOMPARE(darkest.size(), text.size());
+  for (int gray : darkest) QVERIFY2(gray <= 16, qPrintable(QString("darkest %1").arg(gray)));
+}
+
+void TestMetafile::fixedPitchCells_data() {
+  QTest::addColumn<QByteArray>("face");
+  QTest::addColumn<int>("pitchAndFamily");
+  QTest::newRow("a fixed-pitch face by name") << QByteArray("Lucida Sans Typewriter") << 0;
+  QTest::newRow("fixed pitch bits") << QByteArray("Letter Gothic Line") << 0x01;
+  QTest::newRow("modern family") << QByteArray("Letter Gothic Line") << 0x30;
+}
+
+void TestMetafile::fixedPitchCells() {
+  // Cells of 8 pixels: each stem of "I" stands in the middle of its cell.
+  QFETCH(QByteArray, face);
+  QFETCH(int, pitchAndFamily);
+  QByteArray bytes =
+      textPicture(face, -13, 0, 0, 10, 20, "IIIIIII", QVector<int>(7, 8), 0, pitchAndFamily);
+  QImage image = renderMetafile(bytes, QSize(100, 100), nullptr);
+  QVector<qreal> stems = inkCentres(image, 28);
+  QCOMPARE(stems.size(), 7);
+  for (int i = 0; i < stems.size(); ++i)
+    QVERIFY2(qAbs(stems[i] - (14 + 8 * i)) <= 0.75,
+             qPrintable(QString("stem %1 at %2").arg(i).arg(stems[i])));
+}
+
+void TestMetafile::metricTwinRunEnds() {
+  // Arial Unicode MS has Arial's metrics for Latin text: drawn as Arial, its run ends where
+  // its advances do (Arial's own at 20 pixels), no gaps inside it.
+  const QVector<int> advances = {6, 11, 7, 17, 11, 4, 11};
+  std::vector<MetafileTextRun> runs, arial;
+  QImage image =
+      renderMetafile(textPicture("Arial Unicode MS", -20, 0, 0, 5, 20, "formula", advances),
+                     QSize(100, 100), nullptr, &runs);
+  QImage expected = renderMetafile(textPicture("Arial", -20, 0, 0, 5, 20, "formula", advances),
+                                   QSize(100, 100), nullptr, &arial);
+  QCOMPARE(int(runs.size()), 1);
+  QCOMPARE(runs[0].end, 5.0 + 67);
+  QVERIFY2(runs[0].ink.right() <= runs[0].end && runs[0].ink.right() >= runs[0].end - 2,
+           qPrintable(QString::number(runs[0].ink.right())));
+  QCOMPARE(runs[0].ink, arial[0].ink);
+  QVERIFY(image == expected);
 }
 
 void TestMetafile::fontSize_data() {

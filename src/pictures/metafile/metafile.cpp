@@ -58,8 +58,8 @@ QImage renderMetafile(const QByteArray& data, QSize size, QString* error,
   }
   image.fill(Qt::white);
   QPainter painter(&image);
-  MetafilePlayer player(view(data), header, frame);
+  MetafilePlayer player(view(data), header, frame, size);
   player.traceText(runs);
-  player.play(&painter, size, size.width() / (twips.width() / units::kTwipsPerPixel));
+  player.play(&painter, size.width() / (twips.width() / units::kTwipsPerPixel));
   return image;
 }

@@ -16,6 +16,7 @@ struct FaceRule {
 const FaceRule kMetricFaces[] = {
     {"arial", "Liberation Sans", QFont::SansSerif},
     {"arial mt", "Liberation Sans", QFont::SansSerif},
+    {"arial unicode ms", "Liberation Sans", QFont::SansSerif},  // Arial's metrics for Latin
     {"helvetica", "Liberation Sans", QFont::SansSerif},
     {"helv", "Liberation Sans", QFont::SansSerif},
     {"swiss", "Liberation Sans", QFont::SansSerif},
@@ -43,16 +44,33 @@ const FaceRule kMetricFaces[] = {
 
 // Faces without a metric twin: the generic family of their kind.
 const FaceRule kGenericFaces[] = {
-    {"tahoma", "Sans Serif", QFont::SansSerif},   {"verdana", "Sans Serif", QFont::SansSerif},
-    {"segoe ui", "Sans Serif", QFont::SansSerif}, {"univers", "Sans Serif", QFont::SansSerif},
-    {"geneva", "Sans Serif", QFont::SansSerif},   {"lucida sans", "Sans Serif", QFont::SansSerif},
-    {"georgia", "Serif", QFont::Serif},           {"roman", "Serif", QFont::Serif},
-    {"book antiqua", "Serif", QFont::Serif},      {"garamond", "Serif", QFont::Serif},
-    {"century", "Serif", QFont::Serif},           {"bookman old style", "Serif", QFont::Serif},
-    {"palatino", "Serif", QFont::Serif},          {"lucida console", "Monospace", QFont::Monospace},
-    {"consolas", "Monospace", QFont::Monospace},  {"fixedsys", "Monospace", QFont::Monospace},
-    {"terminal", "Monospace", QFont::Monospace},  {"modern", "Monospace", QFont::Monospace},
+    {"tahoma", "Sans Serif", QFont::SansSerif},
+    {"verdana", "Sans Serif", QFont::SansSerif},
+    {"segoe ui", "Sans Serif", QFont::SansSerif},
+    {"univers", "Sans Serif", QFont::SansSerif},
+    {"geneva", "Sans Serif", QFont::SansSerif},
+    {"lucida sans", "Sans Serif", QFont::SansSerif},
+    {"georgia", "Serif", QFont::Serif},
+    {"roman", "Serif", QFont::Serif},
+    {"book antiqua", "Serif", QFont::Serif},
+    {"garamond", "Serif", QFont::Serif},
+    {"century", "Serif", QFont::Serif},
+    {"bookman old style", "Serif", QFont::Serif},
+    {"palatino", "Serif", QFont::Serif},
+    {"lucida console", "Monospace", QFont::Monospace},
+    {"consolas", "Monospace", QFont::Monospace},
+    {"fixedsys", "Monospace", QFont::Monospace},
+    {"terminal", "Monospace", QFont::Monospace},
+    {"modern", "Monospace", QFont::Monospace},
+    {"lucida sans typewriter", "Monospace", QFont::Monospace},
+    {"lucida typewriter", "Monospace", QFont::Monospace},
+    {"andale mono", "Monospace", QFont::Monospace},
 };
+
+// The pitch-and-family byte: fixed pitch in its low bits, the modern (fixed-pitch) family in
+// its high ones.
+constexpr int kFixedPitch = 0x01, kPitchMask = 0x03;
+constexpr int kFamilyMask = 0xF0, kRoman = 0x10, kModern = 0x30;
 
 // Arial Narrow is Arial at about 82 % of its width.
 constexpr qreal kNarrowStretch = 0.82;
@@ -100,26 +118,25 @@ MfFace resolveFace(const QString& face, int pitchAndFamily) {
     out.hint = rule.hint;
     out.families = {QLatin1String(rule.family), QLatin1String(fallbackFor(rule.hint))};
     out.sameMetrics = true;
+    out.fixedPitch = rule.hint == QFont::Monospace;
     return out;
   }
   for (const FaceRule& rule : kGenericFaces) {
     if (name != QLatin1String(rule.name)) continue;
     out.hint = rule.hint;
     out.families = {QLatin1String(rule.family)};
+    out.fixedPitch = rule.hint == QFont::Monospace;
     return out;
   }
   // Anything else by its own name if the system has it, else by pitch and family.
-  switch (pitchAndFamily & 0xF0) {
-    case 0x10:
-      out.hint = QFont::Serif;
-      break;
-    case 0x30:
-      out.hint = QFont::Monospace;
-      break;
-    default:
-      out.hint = QFont::SansSerif;
-      break;
-  }
+  out.fixedPitch =
+      (pitchAndFamily & kPitchMask) == kFixedPitch || (pitchAndFamily & kFamilyMask) == kModern;
+  if (out.fixedPitch)
+    out.hint = QFont::Monospace;
+  else if ((pitchAndFamily & kFamilyMask) == kRoman)
+    out.hint = QFont::Serif;
+  else
+    out.hint = QFont::SansSerif;
   if (!face.isEmpty()) out.families << face;
   out.sameMetrics = !face.isEmpty() && systemHas(face);
   out.families << QLatin1String(fallbackFor(out.hint));

@@ -12,9 +12,12 @@ struct MfFace {
   QFont::StyleHint hint = QFont::SansSerif;
   qreal stretch = 1;         // horizontal scale for faces only available wider than asked
   bool sameMetrics = false;  // the face's advances are the named face's
+  bool fixedPitch = false;   // the named face sets every glyph in a cell of one width
 };
 
-// The system face for a face name and the pitch-and-family byte of a font record.
+// The system face for a face name and the pitch-and-family byte of a font record. A
+// fixed-pitch face without a metric twin (known by its name or the byte's pitch or family)
+// takes a monospace stand-in.
 MfFace resolveFace(const QString& face, int pitchAndFamily);
 
 enum class SymbolSet { None, Symbol, Wingdings, Wingdings2, Wingdings3, Webdings };

@@ -5,6 +5,7 @@
 
 #include <QPolygonF>
 
+#include "pictures/metafile/metafilerecords.h"
 #include "units/pixels.h"
 
 namespace {
@@ -80,23 +81,12 @@ struct Extent {
     top = qMin(top, t);
     bottom = qMax(bottom, b);
   }
-  // Points stored y first, as most records keep them.
-  void addYx(const ByteView& p, qsizetype at, int count) {
-    QPolygonF points;
-    for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
-      points << QPointF(p.s16(at + i * 4 + 2), p.s16(at + i * 4));
+  void addPolygon(const QPolygonF& points) {
     if (!points.isEmpty()) addBox(points.boundingRect());
   }
-  void addXy(const ByteView& p, qsizetype at, int count) {
-    QPolygonF points;
-    for (int i = 0; i < count && p.has(at + i * 4, 4); ++i)
-      points << QPointF(p.s16(at + i * 4), p.s16(at + i * 4 + 2));
-    if (!points.isEmpty()) addBox(points.boundingRect());
-  }
-  void addBox(qreal x, qreal y, qreal w, qreal h) { addBox(QRectF(x, y, w, h)); }
 
-  void intersectClip(const ByteView& p) {
-    QRectF r = QRectF(QPointF(p.s16(6), p.s16(4)), QPointF(p.s16(2), p.s16(0))).normalized();
+  void intersectClip(QRectF r) {
+    r = r.normalized();
     if (!clip.on) {
       clip = {true, r.left(), r.top(), r.right(), r.bottom()};
       return;
@@ -124,54 +114,46 @@ QRectF drawingBounds(const ByteView& bytes, const MetafileHeader& header) {
   QPointF position;
   while (walker.next(&r)) {
     const ByteView& p = r.params;
+    QRectF box;
+    ArcRecord arc;
+    RoundRectRecord round;
+    BlitRecord blit;
     switch (r.function) {
       case mf::kMoveTo:
-        position = QPointF(p.s16(2), p.s16(0));
+        position = yxPoint(p);
         break;
       case mf::kLineTo:
-        e.addBox(QRectF(position, QPointF(p.s16(2), p.s16(0))));
-        position = QPointF(p.s16(2), p.s16(0));
+        e.addBox(QRectF(position, yxPoint(p)));
+        position = yxPoint(p);
         break;
       case mf::kRectangle:
       case mf::kEllipse:
-        e.addYx(p, 0, 2);
+        if (readBox(p, &box)) e.addBox(box);
         break;
       case mf::kRoundRect:
-        e.addYx(p, 4, 2);
+        if (readRoundRect(p, &round)) e.addBox(round.box);
         break;
       case mf::kArc:
       case mf::kPie:
       case mf::kChord:
-        e.addYx(p, 8, 2);
+        if (readArc(p, &arc)) e.addBox(arc.box);
         break;
       case mf::kPolygon:
       case mf::kPolyline:
-        e.addXy(p, 2, p.s16(0));
+        e.addPolygon(readPolygon(p));
         break;
-      case mf::kPolyPolygon: {
-        int polys = p.u16(0), total = 0;
-        for (int i = 0; i < polys && p.has(2 + i * 2, 2); ++i) total += p.u16(2 + i * 2);
-        e.addXy(p, 2 + qsizetype(polys) * 2, total);
+      case mf::kPolyPolygon:
+        for (const QPolygonF& poly : readPolyPolygon(p)) e.addPolygon(poly);
         break;
-      }
       case mf::kPatBlt:
-        e.addBox(p.s16(10), p.s16(8), p.s16(6), p.s16(4));
-        break;
       case mf::kStretchDib:
-        e.addBox(p.s16(20), p.s16(18), p.s16(16), p.s16(14));
+      case mf::kDibStretchBlt:
+      case mf::kDibBitBlt:
+        if (readBlit(r, &blit)) e.addBox(blit.dest);
         break;
-      case mf::kDibStretchBlt: {
-        qsizetype at = p.size() <= 22 ? 14 : 12;  // the form without bitmap has a spare word
-        e.addBox(p.s16(at + 6), p.s16(at + 4), p.s16(at + 2), p.s16(at));
-        break;
-      }
-      case mf::kDibBitBlt: {
-        qsizetype at = p.size() <= 18 ? 10 : 8;
-        e.addBox(p.s16(at + 6), p.s16(at + 4), p.s16(at + 2), p.s16(at));
-        break;
-      }
       case mf::kIntersectClipRect:
-        e.intersectClip(p);
+        readBox(p, &box);
+        e.intersectClip(box);
         break;
       case mf::kSelectClipRegion:
         if (p.u16(0) == 0) e.clip = Extent::Clip();
@@ -253,10 +235,10 @@ QRectF metafileFrame(const ByteView& bytes, const MetafileHeader& header) {
     }
     if (draws && !drawing && !extent.isNull()) break;
     drawing = drawing || draws;
-    bool ext = r.function == mf::kSetWindowExt && r.params.has(0, 4) && r.params.s16(0) != 0 &&
-               r.params.s16(2) != 0;
+    QPointF value = yxPoint(r.params);
+    bool ext =
+        r.function == mf::kSetWindowExt && r.params.has(0, 4) && value.x() != 0 && value.y() != 0;
     bool org = r.function == mf::kSetWindowOrg && r.params.has(0, 4);
-    QPointF value(r.params.s16(2), r.params.s16(0));
     if (!drawing) {
       if (ext) extent = value;
       if (org) origin = value;

@@ -3,91 +3,68 @@
 
 #include <cmath>
 
-#include "pictures/metafile/metafilecoords.h"
 #include "pictures/metafile/metafiledib.h"
+#include "pictures/metafile/metafilerecords.h"
 
 namespace {
 
 constexpr int kMaxRecords = 2000000;
 constexpr size_t kMaxSavedStates = 1024;
-constexpr qint64 kMaxTimeMs = 8000;
-// Painting budget: this many fills of the whole device, plus a fixed allowance.
-constexpr qint64 kDeviceFills = 3000;
-constexpr qint64 kDibPixels = 96LL * 1024 * 1024;
 }  // namespace
 
 MetafilePlayer::MetafilePlayer(const ByteView& bytes, const MetafileHeader& header,
-                               const QRectF& frame)
-    : bytes_(bytes), header_(header), frame_(frame), objects_(header.objectCount) {
-  dc_.windowOrg = frame.topLeft();
-  dc_.windowExt = QPointF(frame.width(), frame.height());
-  dc_.viewportExt = dc_.windowExt;
-}
+                               const QRectF& frame, QSize deviceSize)
+    : bytes_(bytes), header_(header), canvas_(deviceSize, frame, header.objectCount) {}
 
-void MetafilePlayer::play(QPainter* painter, QSize deviceSize, qreal pixelScale) {
-  p_ = painter;
-  pixelScale_ = pixelScale;
-  size_ = QSizeF(deviceSize);
-  qint64 area = qint64(deviceSize.width()) * deviceSize.height();
-  areaBudget_ = kDeviceFills * area + 50000000;
-  dibBudget_ = kDibPixels;
-  textBudget_ = 200000;
-  clock_.start();
-  updateMapping();
-  p_->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
-                     QPainter::SmoothPixmapTransform);
+void MetafilePlayer::play(QPainter* painter, qreal pixelScale) {
+  canvas_.begin(painter, pixelScale);
   RecordWalker walker(bytes_, header_.recordsOffset);
   MetafileRecord r;
-  for (int i = 0; i < kMaxRecords && !exhausted_ && walker.next(&r); ++i) {
-    if ((i & 63) == 0 && clock_.elapsed() > kMaxTimeMs) break;
-    dispatch(r);
+  for (int i = 0; i < kMaxRecords && !canvas_.exhausted() && walker.next(&r); ++i) {
+    if ((i & 63) == 0 && canvas_.timeUp()) break;
+    dispatchState(r) || dispatchObjects(r) || dispatchClip(r) || shapes_.play(r) ||
+        bitmaps_.play(r) || text_.play(r);
   }
-  p_ = nullptr;
-}
-
-bool MetafilePlayer::dispatch(const MetafileRecord& r) {
-  return dispatchState(r) || dispatchObjects(r) || dispatchClip(r) || dispatchShapes(r) ||
-         dispatchBitmaps(r) || dispatchText(r);
 }
 
 bool MetafilePlayer::dispatchState(const MetafileRecord& r) {
   const ByteView& p = r.params;
-  // Two-value records store y before x.
-  QPointF yx(p.s16(2), p.s16(0));
+  MfDcState& dc = canvas_.dc;
+  QPointF yx = yxPoint(p);
   switch (r.function) {
     case mf::kSetWindowOrg:
-      dc_.windowOrg = yx;
+      dc.windowOrg = yx;
       break;
     case mf::kSetWindowExt:
-      if (yx.x() != 0 && yx.y() != 0) dc_.windowExt = yx;
+      if (yx.x() != 0 && yx.y() != 0) dc.windowExt = yx;
       break;
     case mf::kOffsetWindowOrg:
-      dc_.windowOrg += yx;
+      dc.windowOrg += yx;
       break;
     case mf::kScaleWindowExt:
     case mf::kScaleViewportExt: {
       // y denominator, y numerator, x denominator, x numerator
       qreal xn = p.s16(6), xd = p.s16(4), yn = p.s16(2), yd = p.s16(0);
       if (xn == 0 || xd == 0 || yn == 0 || yd == 0) return true;
-      QPointF& ext = r.function == mf::kScaleWindowExt ? dc_.windowExt : dc_.viewportExt;
+      QPointF& ext = r.function == mf::kScaleWindowExt ? dc.windowExt : dc.viewportExt;
       ext = QPointF(ext.x() * xn / xd, ext.y() * yn / yd);
-      if (r.function == mf::kScaleViewportExt) dc_.viewportExtSet = true;
+      if (r.function == mf::kScaleViewportExt) dc.viewportExtSet = true;
       break;
     }
     case mf::kSetViewportOrg:
-      dc_.viewportOrg = yx;
+      dc.viewportOrg = yx;
       break;
     case mf::kOffsetViewportOrg:
-      dc_.viewportOrg += yx;
+      dc.viewportOrg += yx;
       break;
     case mf::kSetViewportExt:
       if (yx.x() == 0 || yx.y() == 0) return true;
-      dc_.viewportExt = yx;
-      dc_.viewportExtSet = true;
-      if (baseViewportExt_.isNull()) baseViewportExt_ = yx;
+      dc.viewportExt = yx;
+      dc.viewportExtSet = true;
+      canvas_.mapping.setFirstViewportExt(yx);
       break;
     case mf::kSetMapMode:
-      dc_.mapMode = p.u16(0);
+      dc.mapMode = p.u16(0);
       break;
     case mf::kSaveDc:
       saveDc();
@@ -96,33 +73,33 @@ bool MetafilePlayer::dispatchState(const MetafileRecord& r) {
       restoreDc(p.s16(0));
       return true;
     case mf::kSetBkColor:
-      dc_.bkColor = p.u32(0);
+      dc.bkColor = p.u32(0);
       return true;
     case mf::kSetTextColor:
-      dc_.textColor = p.u32(0);
+      dc.textColor = p.u32(0);
       return true;
     case mf::kSetBkMode:
-      dc_.bkOpaque = p.u16(0) == 2;
+      dc.bkOpaque = p.u16(0) == 2;
       return true;
     case mf::kSetTextAlign:
-      dc_.textAlign = p.u16(0);
+      dc.textAlign = p.u16(0);
       return true;
     case mf::kSetTextCharExtra:
-      dc_.charExtra = p.s16(0);
+      dc.charExtra = p.s16(0);
       return true;
     case mf::kSetPolyFillMode:
-      dc_.winding = p.u16(0) == 2;
+      dc.winding = p.u16(0) == 2;
       return true;
     case mf::kSetRop2:
-      dc_.rop2 = p.u16(0);
+      dc.rop2 = p.u16(0);
       return true;
     case mf::kMoveTo:
-      dc_.position = yx;
+      dc.position = yx;
       return true;
     default:
       return false;
   }
-  updateMapping();
+  canvas_.mapping.update(dc);
   return true;
 }
 
@@ -132,51 +109,51 @@ bool MetafilePlayer::dispatchObjects(const MetafileRecord& r) {
     case mf::kCreatePenIndirect: {
       MfPen pen;
       if (parsePen(p, &pen))
-        objects_.add(pen);
+        canvas_.objects.add(pen);
       else
-        objects_.add(MfPen());
+        canvas_.objects.add(MfPen());
       return true;
     }
     case mf::kCreateBrushIndirect: {
       MfBrush brush;
       parseBrush(p, &brush);
-      objects_.add(brush);
+      canvas_.objects.add(brush);
       return true;
     }
     case mf::kCreateFontIndirect: {
       MfFont font;
       parseFont(p, &font);
-      objects_.add(font);
+      canvas_.objects.add(font);
       return true;
     }
     case mf::kCreatePalette: {
       MfPalette palette;
       parsePalette(p, &palette);
-      objects_.add(palette);
+      canvas_.objects.add(palette);
       return true;
     }
     case mf::kCreateRegion: {
       MfRegion region;
       parseRegion(p, &region);
-      objects_.add(region);
+      canvas_.objects.add(region);
       return true;
     }
     case mf::kDibCreatePatternBrush:
     case mf::kCreatePatternBrush:
-      objects_.add(patternBrush(r));
+      canvas_.objects.add(patternBrush(r));
       return true;
     case mf::kDeleteObject:
-      objects_.remove(p.u16(0));
+      canvas_.objects.remove(p.u16(0));
       return true;
     case mf::kSelectObject:
       selectObject(p.u16(0));
       return true;
     case mf::kSelectPalette:
-      if (const MfObject* o = objects_.at(p.u16(0)))
-        if (auto pal = std::get_if<MfPalette>(o)) dc_.palette = *pal;
+      if (const MfObject* o = canvas_.objects.at(p.u16(0)))
+        if (auto pal = std::get_if<MfPalette>(o)) canvas_.dc.palette = *pal;
       return true;
     case mf::kSetPalEntries:
-      setPaletteEntries(p, &dc_.palette);
+      setPaletteEntries(p, &canvas_.dc.palette);
       return true;
     case mf::kRealizePalette:
       return true;
@@ -187,6 +164,7 @@ bool MetafilePlayer::dispatchObjects(const MetafileRecord& r) {
 
 MfBrush MetafilePlayer::patternBrush(const MetafileRecord& r) {
   const ByteView& p = r.params;
+  const MfDcState& dc = canvas_.dc;
   MfBrush brush;
   brush.style = 3;
   QRgb one = qRgb(255, 255, 255);
@@ -195,10 +173,10 @@ MfBrush MetafilePlayer::patternBrush(const MetafileRecord& r) {
   ByteView bits = r.function == mf::kCreatePatternBrush ? p : p.mid(4);
   bool dib = r.function == mf::kDibCreatePatternBrush && isDibHeader(bits);
   if (!dib) {
-    brush.pattern = decodeMonoBitmap16(bits, &dibBudget_);
+    brush.pattern = decodeMonoBitmap16(bits, canvas_.bitmapPixels());
     brush.monochrome = true;
   } else {
-    brush.pattern = decodeDib(bits, p.u16(2), dc_.palette, &dibBudget_);
+    brush.pattern = decodeDib(bits, p.u16(2), dc.palette, canvas_.bitmapPixels());
     // The plain pattern style with a one-bit bitmap paints in the text and background
     // colours, as a monochrome device bitmap does.
     if (p.u16(0) == 3 && dibBits(bits) == 1) {
@@ -211,22 +189,23 @@ MfBrush MetafilePlayer::patternBrush(const MetafileRecord& r) {
 }
 
 void MetafilePlayer::selectObject(int index) {
-  const MfObject* o = objects_.at(index);
+  MfDcState& dc = canvas_.dc;
+  const MfObject* o = canvas_.objects.at(index);
   if (!o) return;
   if (auto pen = std::get_if<MfPen>(o))
-    dc_.pen = *pen;
+    dc.pen = *pen;
   else if (auto brush = std::get_if<MfBrush>(o))
-    dc_.brush = *brush;
+    dc.brush = *brush;
   else if (auto font = std::get_if<MfFont>(o))
-    dc_.font = *font;
+    dc.font = *font;
   else if (auto pal = std::get_if<MfPalette>(o))
-    dc_.palette = *pal;
+    dc.palette = *pal;
   else if (auto region = std::get_if<MfRegion>(o))
-    setClip(mapRegion(*region));
+    canvas_.setClip(canvas_.mapping.mapRegion(*region));
 }
 
 void MetafilePlayer::saveDc() {
-  if (saved_.size() < kMaxSavedStates) saved_.push_back(dc_);
+  if (saved_.size() < kMaxSavedStates) saved_.push_back(canvas_.dc);
 }
 
 void MetafilePlayer::restoreDc(int which) {
@@ -239,59 +218,47 @@ void MetafilePlayer::restoreDc(int which) {
     if (which == 0 || size_t(which) > saved_.size()) return;
     target = size_t(which) - 1;
   }
-  dc_ = saved_[target];
+  canvas_.dc = saved_[target];
   saved_.resize(target);
-  updateMapping();
-  applyClip();
+  canvas_.mapping.update(canvas_.dc);
+  canvas_.applyClip();
 }
 
 bool MetafilePlayer::dispatchClip(const MetafileRecord& r) {
   const ByteView& p = r.params;
+  MfDcState& dc = canvas_.dc;
+  const MetafileMapping& m = canvas_.mapping;
   switch (r.function) {
     case mf::kIntersectClipRect:
     case mf::kExcludeClipRect: {
-      QRect rect = mapRect(p.s16(6), p.s16(4), p.s16(2), p.s16(0)).toAlignedRect();
-      QRegion current =
-          dc_.clipped ? dc_.clip : QRegion(0, 0, int(size_.width()), int(size_.height()));
-      setClip(r.function == mf::kIntersectClipRect ? current.intersected(rect)
-                                                   : current.subtracted(rect));
+      QRectF box;
+      readBox(p, &box);
+      QRect rect = m.mapRect(box).toAlignedRect();
+      QSizeF size = canvas_.size();
+      QRegion current = dc.clipped ? dc.clip : QRegion(0, 0, int(size.width()), int(size.height()));
+      canvas_.setClip(r.function == mf::kIntersectClipRect ? current.intersected(rect)
+                                                           : current.subtracted(rect));
       return true;
     }
     case mf::kOffsetClipRgn:
-      if (dc_.clipped) {
-        dc_.clip.translate(qRound(clampCoord(p.s16(2) * sx_)), qRound(clampCoord(p.s16(0) * sy_)));
-        applyClip();
+      if (dc.clipped) {
+        QPointF by = yxPoint(p);
+        dc.clip.translate(qRound(clampCoord(by.x() * m.sx())), qRound(clampCoord(by.y() * m.sy())));
+        canvas_.applyClip();
       }
       return true;
     case mf::kSelectClipRegion: {
-      const MfObject* o = objects_.at(p.u16(0));
+      const MfObject* o = canvas_.objects.at(p.u16(0));
       const MfRegion* region = o ? std::get_if<MfRegion>(o) : nullptr;
       if (region) {
-        setClip(mapRegion(*region));
+        canvas_.setClip(canvas_.mapping.mapRegion(*region));
       } else {
-        dc_.clipped = false;
-        applyClip();
+        dc.clipped = false;
+        canvas_.applyClip();
       }
       return true;
     }
     default:
       return false;
   }
-}
-
-void MetafilePlayer::setClip(const QRegion& region) {
-  // Region arithmetic grows with the number of rectangles: pay for it like painting.
-  areaBudget_ -= qint64(region.rectCount()) * 256;
-  if (areaBudget_ < 0) exhausted_ = true;
-  dc_.clipped = true;
-  dc_.clip = region;
-  applyClip();
-}
-
-void MetafilePlayer::applyClip() {
-  if (!p_) return;
-  if (dc_.clipped)
-    p_->setClipRegion(dc_.clip);
-  else
-    p_->setClipping(false);
 }

@@ -1,17 +1,20 @@
 // Fonts and text of the metafile player.
+#include "pictures/metafile/metafiletext.h"
+
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QStringDecoder>
 
 #include <cmath>
 
 #include "pictures/metafile/metafilefaces.h"
-#include "pictures/metafile/metafileplayer.h"
+#include "pictures/metafile/metafilerecords.h"
 
 namespace {
 
-constexpr int kOpaque = 0x0002, kClipped = 0x0004, kPdy = 0x2000;
 constexpr int kUpdateCp = 0x0001;
 constexpr int kMaxChars = 8192;
 
@@ -50,10 +53,12 @@ const char* codecFor(int charset) {
   }
 }
 
-// The faces that draw a symbol face's characters: its mathematics, arrows and dingbats.
+// The faces that draw a symbol face's characters: its mathematics, arrows and dingbats. The
+// classic symbol face's Greek takes the symbol face's own shapes and widths, not those of a
+// text face's Greek.
 QStringList symbolFamilies(SymbolSet set) {
   if (set == SymbolSet::Symbol)
-    return {QStringLiteral("Liberation Serif"), QStringLiteral("OpenSymbol"),
+    return {QStringLiteral("OpenSymbol"), QStringLiteral("Liberation Serif"),
             QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Math TeX Gyre")};
   return {QStringLiteral("OpenSymbol"), QStringLiteral("DejaVu Sans"),
           QStringLiteral("DejaVu Math TeX Gyre")};
@@ -112,38 +117,84 @@ bool systemDraws(const QFont& font, char32_t c) {
 // is widened only as far as they allow, and a glyph of a stand-in face wider than its
 // advance (a symbol, a face the system lacks) is drawn narrower. The named face's own
 // glyphs set tighter than their width, an advance of nothing, or one much narrower than
-// the glyph are the file's deliberate overlap and left alone.
-void fitToAdvances(QVector<MetafilePlayer::TextPiece>* pieces, const QVector<qreal>& given,
-                   const QFontMetricsF& metrics, bool standIn, qreal* stretch) {
-  QVector<qreal> natural;
-  natural.reserve(pieces->size());
+// the glyph are the file's deliberate overlap and left alone. `natural`: each glyph's own
+// advance in the face drawn.
+void fitToAdvances(QVector<TextRecords::Piece>* pieces, const QVector<qreal>& given,
+                   const QFontMetricsF& metrics, bool standIn, qreal* stretch,
+                   QVector<qreal>* natural) {
+  natural->reserve(pieces->size());
   qreal naturalWidth = 0, givenWidth = 0;
   for (int i = 0; i < pieces->size(); ++i) {
-    natural.append(metrics.horizontalAdvance((*pieces)[i].text));
-    naturalWidth += natural.last();
+    natural->append(metrics.horizontalAdvance((*pieces)[i].text));
+    naturalWidth += natural->last();
     givenWidth += given[i];
   }
   if (*stretch > 1 && naturalWidth * *stretch > givenWidth && naturalWidth > 0)
     *stretch = qMax<qreal>(1, givenWidth / naturalWidth);
   for (int i = 0; i < pieces->size() && standIn; ++i) {
-    qreal drawn = natural[i] * *stretch;
+    qreal drawn = (*natural)[i] * *stretch;
     if (given[i] > 0 && drawn > given[i] + 0.5)
       (*pieces)[i].fit = qMax<qreal>(0.5, given[i] / drawn);
   }
 }
 
+// Up to this size (pixels to the em) glyphs are placed on the pixel grid.
+constexpr qreal kGridTextPixels = 24;
+
+// Where the ink of a glyph begins, in pixels right of its origin (0 when the face lacks it).
+// Measured once per face, size and glyph on each thread.
+qreal inkLeft(const QRawFont& raw, const QString& text) {
+  thread_local QHash<QString, qreal> cache;
+  QString key = raw.familyName() + QLatin1Char('/') + raw.styleName() + QLatin1Char('/') +
+                QString::number(raw.pixelSize()) + QLatin1Char('/') + text;
+  auto it = cache.constFind(key);
+  if (it != cache.constEnd()) return *it;
+  QVector<quint32> glyphs = raw.glyphIndexesForString(text);
+  qreal left = 0;
+  if (glyphs.size() == 1 && glyphs[0] != 0) {
+    QRectF bounds = raw.pathForGlyph(glyphs[0]).boundingRect();
+    if (!bounds.isEmpty()) left = bounds.left();
+  }
+  if (cache.size() > 20000) cache.clear();
+  cache.insert(key, left);
+  return left;
+}
+
+// Small glyphs go where whole pixels put them, as on the screen the picture was made for:
+// each glyph's ink begins on a pixel boundary and the baseline lies on a pixel row, so a
+// stem one pixel wide inks one column at full strength rather than two at half (the faces
+// here are hinted upright only). Each glyph moves less than half a pixel from the place its
+// advance gives; a scale too slight to change a glyph by half a pixel is left out, as it
+// would only blur it. `device`: where the run's offsets start on the device.
+void placeOnGrid(QVector<TextRecords::Piece>* pieces, QVector<QPointF>* offsets, const QFont& font,
+                 qreal pixelHeight, QPointF device, qreal* stretch) {
+  if (qAbs(*stretch - 1) * pixelHeight < 0.5) *stretch = 1;
+  QRawFont raw = QRawFont::fromFont(font);
+  for (int i = 0; i < pieces->size(); ++i) {
+    TextRecords::Piece& piece = (*pieces)[i];
+    if (qAbs(*stretch * piece.fit - 1) * pixelHeight < 0.5) piece.fit = 1;
+    QPointF at = device + (*offsets)[i];
+    qreal left = *stretch * piece.fit == 1 ? inkLeft(raw, piece.text) : 0;
+    (*offsets)[i] +=
+        QPointF(std::round(at.x() + left) - (at.x() + left), std::round(at.y()) - at.y());
+  }
+}
+
 }  // namespace
 
-QFont MetafilePlayer::font(qreal* pixelHeight, qreal* stretch, bool* standIn) const {
-  const MfFont& mf = dc_.font;
+TextRecords::Face TextRecords::face() const {
+  const MfFont& mf = c_->dc.font;
+  const MetafileMapping& m = c_->mapping;
   SymbolSet set = symbolSetFor(mf.face, mf.charset);
   MfFace face;
   if (set == SymbolSet::None)
     face = resolveFace(mf.face, mf.pitchAndFamily);
   else
     face.families = symbolFamilies(set);
-  *standIn = !face.sameMetrics;
-  QFont f;
+  Face out;
+  out.standIn = !face.sameMetrics;
+  out.fixedPitch = face.fixedPitch;
+  QFont& f = out.font;
   f.setFamilies(face.families);
   f.setStyleHint(face.hint);
   f.setWeight(QFont::Weight(mf.weight <= 0 ? 400 : qBound(1, mf.weight, 1000)));
@@ -153,27 +204,30 @@ QFont MetafilePlayer::font(qreal* pixelHeight, qreal* stretch, bool* standIn) co
   f.setHintingPreference(QFont::PreferNoHinting);
   qreal px;
   if (mf.height < 0)
-    px = -mf.height * qAbs(sy_);  // character height: the em size
+    px = -mf.height * qAbs(m.sy());  // character height: the em size
   else if (mf.height > 0)
-    px = mf.height * qAbs(sy_) * emPerCell(f);  // cell height: ascent plus descent
+    px = mf.height * qAbs(m.sy()) * emPerCell(f);  // cell height: ascent plus descent
   else
-    px = 12 * pixelScale_;  // the default face: twelve pixels at natural size
-  *pixelHeight = qMin<qreal>(px, 4 * qMax(size_.width(), size_.height()) + 16);
-  f.setPointSizeF(qMax<qreal>(0.1, *pixelHeight * 72.0 / p_->device()->logicalDpiY()));
-  *stretch = face.stretch;
+    px = 12 * c_->pixelScale();  // the default face: twelve pixels at natural size
+  QSizeF size = c_->size();
+  out.pixelHeight = qMin<qreal>(px, 4 * qMax(size.width(), size.height()) + 16);
+  f.setPointSizeF(
+      qMax<qreal>(0.1, out.pixelHeight * 72.0 / c_->painter()->device()->logicalDpiY()));
+  out.stretch = face.stretch;
   // A width is the average character width asked for: the face is condensed or widened.
-  if (mf.width != 0 && *pixelHeight > 1) {
-    qreal natural = averageWidthPerEm(f) * *pixelHeight;
-    if (natural > 0) *stretch = qBound<qreal>(0.02, qAbs(mf.width) * qAbs(sx_) / natural, 50);
+  if (mf.width != 0 && out.pixelHeight > 1) {
+    qreal natural = averageWidthPerEm(f) * out.pixelHeight;
+    if (natural > 0) out.stretch = qBound<qreal>(0.02, qAbs(mf.width) * qAbs(m.sx()) / natural, 50);
   }
-  return f;
+  return out;
 }
 
-QVector<MetafilePlayer::TextPiece> MetafilePlayer::decodeText(const ByteView& bytes) const {
+QVector<TextRecords::Piece> TextRecords::decode(const ByteView& bytes) const {
+  const MfFont& font = c_->dc.font;
   int count = int(qMin<qsizetype>(bytes.size(), kMaxChars));
-  QVector<TextPiece> pieces;
+  QVector<Piece> pieces;
   pieces.reserve(count);
-  SymbolSet set = symbolSetFor(dc_.font.face, dc_.font.charset);
+  SymbolSet set = symbolSetFor(font.face, font.charset);
   if (set != SymbolSet::None) {
     QFont probe;
     probe.setFamilies(symbolFamilies(set));
@@ -186,7 +240,7 @@ QVector<MetafilePlayer::TextPiece> MetafilePlayer::decodeText(const ByteView& by
     }
     return pieces;
   }
-  if (const char* codec = codecFor(dc_.font.charset)) {
+  if (const char* codec = codecFor(font.charset)) {
     QStringDecoder decoder(codec);
     if (decoder.isValid()) {
       // Byte by byte, so that each character knows the bytes (and advances) it took.
@@ -210,63 +264,46 @@ QVector<MetafilePlayer::TextPiece> MetafilePlayer::decodeText(const ByteView& by
   }
   return pieces;
 }
-bool MetafilePlayer::dispatchText(const MetafileRecord& r) {
-  const ByteView& p = r.params;
-  if (r.function == mf::kTextOut) {
-    int count = qMax(0, int(p.s16(0)));
-    qsizetype padded = (count + 1) & ~1;
-    if (!p.has(2, padded + 4)) return true;
-    drawText(QPointF(p.s16(2 + padded + 2), p.s16(2 + padded)), p.mid(2, count), ByteView(), 0,
-             nullptr);
-    return true;
-  }
-  if (r.function != mf::kExtTextOut) return false;
-  if (!p.has(0, 8)) return true;
-  int count = qMax(0, int(p.s16(4)));
-  int options = p.u16(6);
-  qsizetype at = 8;
-  QRectF rect;
-  if ((options & (kOpaque | kClipped)) && p.has(8, 8)) {
-    rect = QRectF(QPointF(p.s16(8), p.s16(10)), QPointF(p.s16(12), p.s16(14)));
-    at = 16;
-  }
-  ByteView text = p.mid(at, count);
-  ByteView dx = p.mid(at + ((count + 1) & ~1));
-  drawText(QPointF(p.s16(2), p.s16(0)), text, dx, options, at == 16 ? &rect : nullptr);
+
+bool TextRecords::play(const MetafileRecord& r) {
+  if (r.function != mf::kTextOut && r.function != mf::kExtTextOut) return false;
+  TextRecord t;
+  if (readText(r, &t)) draw(t);
   return true;
 }
 
-void MetafilePlayer::drawText(QPointF logical, const ByteView& bytes, const ByteView& dx,
-                              int options, const QRectF* logicalRect) {
-  if ((options & kOpaque) && logicalRect) {
-    QRectF box = mapRect(logicalRect->left(), logicalRect->top(), logicalRect->right(),
-                         logicalRect->bottom());
-    if (charge(box)) p_->fillRect(box, color(dc_.bkColor));
+void TextRecords::draw(const TextRecord& t) {
+  MfDcState& dc = c_->dc;
+  const MetafileMapping& m = c_->mapping;
+  QPainter* painter = c_->painter();
+  const QRectF* logicalRect = t.hasRect ? &t.rect : nullptr;
+  if ((t.options & mf::kOpaque) && logicalRect) {
+    QRectF box = m.mapRect(*logicalRect);
+    if (c_->charge(box)) painter->fillRect(box, c_->color(dc.bkColor));
   }
-  QVector<TextPiece> pieces = decodeText(bytes);
-  if (pieces.isEmpty() || exhausted_) return;
-  textBudget_ -= pieces.size();
-  if (textBudget_ < 0) return;
-  qreal pixelHeight, stretch;
-  bool standIn;
-  QFont f = font(&pixelHeight, &stretch, &standIn);
-  if (pixelHeight < 0.5) return;
-  QFontMetricsF metrics(f, p_->device());
-  bool updateCp = dc_.textAlign & kUpdateCp;
-  if (updateCp) logical = dc_.position;
-  QPointF origin = map(logical.x(), logical.y());
+  QVector<Piece> pieces = decode(t.text);
+  if (pieces.isEmpty() || c_->exhausted() || !c_->chargeText(pieces.size())) return;
+  Face face = this->face();
+  const QFont& f = face.font;
+  qreal stretch = face.stretch;
+  if (face.pixelHeight < 0.5) return;
+  QFontMetricsF metrics(f, painter->device());
+  bool updateCp = dc.textAlign & kUpdateCp;
+  QPointF logical = updateCp ? dc.position : t.at;
+  QPointF origin = m.map(logical);
 
   // Each character's place on the baseline: from the advance array (x, or x and y pairs,
   // one per byte) when the file gives one, else the face's advances and the extra spacing.
-  bool pairs = options & kPdy;
+  const ByteView& dx = t.advances;
+  bool pairs = t.options & mf::kPdy;
   int step = pairs ? 4 : 2;
-  bool spaced = dx.has(0, qsizetype(qMin<qsizetype>(bytes.size(), kMaxChars)) * step);
-  qreal extra = dc_.charExtra * qAbs(sx_);
+  bool spaced = dx.has(0, qsizetype(qMin<qsizetype>(t.text.size(), kMaxChars)) * step);
+  qreal extra = dc.charExtra * qAbs(m.sx());
   QVector<QPointF> offsets;
   offsets.reserve(pieces.size());
   QVector<qreal> given;  // each character's advance from the array
   qreal width = 0, rise = 0;
-  for (const TextPiece& piece : pieces) {
+  for (const Piece& piece : pieces) {
     offsets.append(QPointF(width, rise));
     if (!spaced) {
       width += metrics.horizontalAdvance(piece.text) * stretch + extra;
@@ -274,47 +311,54 @@ void MetafilePlayer::drawText(QPointF logical, const ByteView& bytes, const Byte
     }
     qreal advance = 0;
     for (int b = piece.firstByte; b < piece.firstByte + piece.bytes; ++b) {
-      advance += dx.s16(b * step) * qAbs(sx_);
-      if (pairs) rise -= dx.s16(b * step + 2) * qAbs(sy_);
+      advance += dx.s16(b * step) * qAbs(m.sx());
+      if (pairs) rise -= dx.s16(b * step + 2) * qAbs(m.sy());
     }
     given.append(advance);
     width += advance;
   }
-  if (spaced) fitToAdvances(&pieces, given, metrics, standIn, &stretch);
-  int hAlign = dc_.textAlign & 0x0006, vAlign = dc_.textAlign & 0x0018;
+  QVector<QPointF> drawn = offsets;  // where the glyphs are drawn
+  if (spaced) {
+    QVector<qreal> natural;
+    fitToAdvances(&pieces, given, metrics, face.standIn, &stretch, &natural);
+    // A stand-in for a fixed-pitch face centres each glyph in its cell, as the named
+    // face's glyphs stand in theirs.
+    for (int i = 0; i < pieces.size() && face.fixedPitch && face.standIn; ++i)
+      if (given[i] > 0) drawn[i].rx() += (given[i] - natural[i] * stretch * pieces[i].fit) / 2;
+  }
+  int hAlign = dc.textAlign & 0x0006, vAlign = dc.textAlign & 0x0018;
   qreal x = hAlign == 0x0006 ? -width / 2 : hAlign == 0x0002 ? -width : 0;
   qreal y = vAlign == 0x0018 ? 0 : vAlign == 0x0008 ? -metrics.descent() : metrics.ascent();
   QRectF box(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent());
   qreal reach = qAbs(box.width()) + box.height() + qAbs(rise);
-  if (!charge(QRectF(origin - QPointF(reach, reach), QSizeF(2, 2) * reach))) return;
+  if (!c_->charge(QRectF(origin - QPointF(reach, reach), QSizeF(2, 2) * reach))) return;
+  if (face.pixelHeight <= kGridTextPixels && dc.font.escapement == 0)
+    placeOnGrid(&pieces, &drawn, f, face.pixelHeight, origin + QPointF(x, y), &stretch);
 
-  p_->save();
-  if ((options & kClipped) && logicalRect) {
-    QRectF clip = mapRect(logicalRect->left(), logicalRect->top(), logicalRect->right(),
-                          logicalRect->bottom());
-    p_->setClipRect(clip, dc_.clipped ? Qt::IntersectClip : Qt::ReplaceClip);
-  }
-  p_->translate(origin);
+  painter->save();
+  if ((t.options & mf::kClipped) && logicalRect)
+    painter->setClipRect(m.mapRect(*logicalRect), dc.clipped ? Qt::IntersectClip : Qt::ReplaceClip);
+  painter->translate(origin);
   // Escapement turns the baseline; the glyphs turn with it, as in the compatible mode.
-  p_->rotate(-dc_.font.escapement / 10.0);
-  if (dc_.bkOpaque && !(options & kOpaque)) p_->fillRect(box, color(dc_.bkColor));
-  p_->setFont(f);
-  p_->setPen(color(dc_.textColor));
-  drawPieces(p_, pieces, offsets, QPointF(x, y), stretch);
+  painter->rotate(-dc.font.escapement / 10.0);
+  if (dc.bkOpaque && !(t.options & mf::kOpaque)) painter->fillRect(box, c_->color(dc.bkColor));
+  painter->setFont(f);
+  painter->setPen(c_->color(dc.textColor));
+  drawPieces(painter, pieces, drawn, QPointF(x, y), stretch);
   // Lines across the whole run, gaps between spaced glyphs included.
   qreal line = qMax<qreal>(1, metrics.lineWidth());
-  if (dc_.font.underline)
-    p_->fillRect(QRectF(x, y + metrics.underlinePos(), width, line), color(dc_.textColor));
-  if (dc_.font.strikeOut)
-    p_->fillRect(QRectF(x, y - metrics.strikeOutPos(), width, line), color(dc_.textColor));
-  p_->restore();
-  if (runs_ && spaced && dc_.font.escapement == 0)
-    recordRun(pieces, offsets, f, origin, QPointF(x, y), width, stretch);
-  if (updateCp && sx_ != 0) dc_.position = logical + QPointF(width / sx_, 0);
+  if (dc.font.underline)
+    painter->fillRect(QRectF(x, y + metrics.underlinePos(), width, line), c_->color(dc.textColor));
+  if (dc.font.strikeOut)
+    painter->fillRect(QRectF(x, y - metrics.strikeOutPos(), width, line), c_->color(dc.textColor));
+  painter->restore();
+  if (runs_ && spaced && dc.font.escapement == 0)
+    recordRun(pieces, offsets, drawn, f, origin, QPointF(x, y), width, stretch);
+  if (updateCp && m.sx() != 0) dc.position = logical + QPointF(width / m.sx(), 0);
 }
 
-void MetafilePlayer::drawPieces(QPainter* painter, const QVector<TextPiece>& pieces,
-                                const QVector<QPointF>& offsets, QPointF at, qreal stretch) {
+void TextRecords::drawPieces(QPainter* painter, const QVector<Piece>& pieces,
+                             const QVector<QPointF>& offsets, QPointF at, qreal stretch) {
   // A condensed or widened face is the face drawn narrower or wider.
   const QTransform base = painter->transform();
   for (int i = 0; i < pieces.size(); ++i) {
@@ -330,11 +374,12 @@ void MetafilePlayer::drawPieces(QPainter* painter, const QVector<TextPiece>& pie
   }
 }
 
-void MetafilePlayer::recordRun(const QVector<TextPiece>& pieces, const QVector<QPointF>& offsets,
-                               const QFont& font, QPointF origin, QPointF at, qreal width,
-                               qreal stretch) {
+void TextRecords::recordRun(const QVector<Piece>& pieces, const QVector<QPointF>& offsets,
+                            const QVector<QPointF>& drawn, const QFont& font, QPointF origin,
+                            QPointF at, qreal width, qreal stretch) {
   // The run drawn again alone, to find the pixels its glyphs ink.
-  qreal em = QFontMetricsF(font, p_->device()).height();
+  QPaintDevice* device = c_->painter()->device();
+  qreal em = QFontMetricsF(font, device).height();
   qreal low = 0, high = 0;
   for (const QPointF& o : offsets) low = qMin(low, o.y()), high = qMax(high, o.y());
   QRect area =
@@ -345,11 +390,11 @@ void MetafilePlayer::recordRun(const QVector<TextPiece>& pieces, const QVector<Q
   QImage scratch(area.size(), QImage::Format_ARGB32_Premultiplied);
   scratch.fill(Qt::transparent);
   QPainter painter(&scratch);
-  painter.setRenderHints(p_->renderHints());
+  painter.setRenderHints(c_->painter()->renderHints());
   painter.translate(origin - QPointF(area.topLeft()));
   painter.setFont(font);
   painter.setPen(Qt::black);
-  drawPieces(&painter, pieces, offsets, at, stretch);
+  drawPieces(&painter, pieces, drawn, at, stretch);
   painter.end();
   QRect ink;
   for (int y = 0; y < scratch.height(); ++y) {
@@ -358,14 +403,14 @@ void MetafilePlayer::recordRun(const QVector<TextPiece>& pieces, const QVector<Q
       if (qAlpha(row[x]) > 127) ink |= QRect(x, y, 1, 1);
   }
   MetafileTextRun run;
-  for (const TextPiece& piece : pieces) run.text += piece.text;
+  for (const Piece& piece : pieces) run.text += piece.text;
   run.start = origin.x() + at.x();
   run.lastStart = run.start + offsets.last().x();
   run.end = run.start + width;
   run.em = QFontInfo(font).pixelSize();
-  const TextPiece& last = pieces.last();
+  const Piece& last = pieces.last();
   run.lastOwnAdvance =
-      QFontMetricsF(font, p_->device()).horizontalAdvance(last.text) * stretch * last.fit;
+      QFontMetricsF(font, device).horizontalAdvance(last.text) * stretch * last.fit;
   if (!ink.isNull()) run.ink = QRectF(ink.translated(area.topLeft()));
   runs_->push_back(run);
 }
