@@ -142,11 +142,10 @@ void fitToAdvances(QVector<TextRecords::Piece>* pieces, const QVector<qreal>& gi
 constexpr qreal kGridTextPixels = 24;
 
 // Where the ink of a glyph begins, in pixels right of its origin (0 when the face lacks it).
-// Measured once per face, size and glyph on each thread.
-qreal inkLeft(const QRawFont& raw, const QString& text) {
+// Measured once per face, size and character on each thread; `face` names the face and size.
+qreal inkLeft(const QRawFont& raw, const QString& face, const QString& text) {
   thread_local QHash<QString, qreal> cache;
-  QString key = raw.familyName() + QLatin1Char('/') + raw.styleName() + QLatin1Char('/') +
-                QString::number(raw.pixelSize()) + QLatin1Char('/') + text;
+  QString key = face + text;
   auto it = cache.constFind(key);
   if (it != cache.constEnd()) return *it;
   QVector<quint32> glyphs = raw.glyphIndexesForString(text);
@@ -170,11 +169,12 @@ void placeOnGrid(QVector<TextRecords::Piece>* pieces, QVector<QPointF>* offsets,
                  qreal pixelHeight, QPointF device, qreal* stretch) {
   if (qAbs(*stretch - 1) * pixelHeight < 0.5) *stretch = 1;
   QRawFont raw = QRawFont::fromFont(font);
+  QString face = font.key() + QLatin1Char('/');
   for (int i = 0; i < pieces->size(); ++i) {
     TextRecords::Piece& piece = (*pieces)[i];
     if (qAbs(*stretch * piece.fit - 1) * pixelHeight < 0.5) piece.fit = 1;
     QPointF at = device + (*offsets)[i];
-    qreal left = *stretch * piece.fit == 1 ? inkLeft(raw, piece.text) : 0;
+    qreal left = *stretch * piece.fit == 1 ? inkLeft(raw, face, piece.text) : 0;
     (*offsets)[i] +=
         QPointF(std::round(at.x() + left) - (at.x() + left), std::round(at.y()) - at.y());
   }
