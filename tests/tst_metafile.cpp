@@ -120,6 +120,15 @@ double darkShare(const QImage& image, QRectF fraction) {
   return double(dark) / (r.width() * r.height());
 }
 
+// The box of the dark pixels of a picture.
+QRect inkBox(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
 // A text record in `face`: font height, width and escapement as the file gives them, the
 // text's top left at (x, y), one advance per byte when `dx` is given.
 QByteArray textPicture(const QByteArray& face, int height, int width, int escapement, int x, int y,
@@ -479,15 +488,6 @@ void TestMetafile::symbolFaces() {
   QCOMPARE(runs[0].text, expected);
 }
 
-// The box a glyph inks, from the left of the picture.
-QRect inkBox(const QImage& image) {
-  QRect box;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
-  return box;
-}
-
 void TestMetafile::symbolGlyphShapes() {
   // The symbol face's italic "a" is its own alpha slanted: the symbol face's shape and
   // width, not a text face's italic Greek (narrower and further left).
@@ -525,7 +525,8 @@ void TestMetafile::smallTextOnGrid_data() {
   QTest::addColumn<int>("window");  // logical units across the 100 pixels
   QTest::addColumn<int>("x");       // the text's left, logical
   QTest::addColumn<QVector<int>>("dx");
-  // An 11 pixel "l" of Arial's metrics: a stem about a pixel wide.
+  // An 11 pixel "l" of Arial's metrics, a stem about a pixel wide, and an "H" whose crossbar
+  // is about a pixel high.
   QTest::newRow("whole pixel") << 100 << 10 << QVector<int>{6};
   QTest::newRow("a third of a pixel in") << 300 << 31 << QVector<int>{18};
   QTest::newRow("half a pixel in") << 200 << 21 << QVector<int>{12};
@@ -547,7 +548,14 @@ void TestMetafile::smallTextOnGrid() {
   if (raw.size() % 2) raw += '\0';
   for (int d : dx) raw += char(d & 0xFF), raw += char(d >> 8);
   w.rec(kExtTextOut, {20 * window / 100, x, int(text.size()), 0}, raw);
+  w.rec(kExtTextOut, {50 * window / 100, x, 1, 0}, QByteArray("H"));
   QImage image = renderMetafile(w.bytes(), QSize(100, 100), nullptr);
+  // The crossbar of the "H" below, a little under a pixel high: in one row, not two.
+  QRect h = inkBox(image.copy(0, 45, 100, 30));
+  QVERIFY(!h.isEmpty());
+  int bar = 255;
+  for (int row = 45; row < 75; ++row) bar = qMin(bar, qGray(image.pixel(h.center().x() + 1, row)));
+  QVERIFY2(bar <= 48, qPrintable(QString("crossbar %1").arg(bar)));
   // Each stem: one column at full strength in the middle of its height.
   QVector<int> darkest;
   for (int column = 0, run = 255; column <= 100; ++column) {

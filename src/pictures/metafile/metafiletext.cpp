@@ -199,9 +199,8 @@ TextRecords::Face TextRecords::face() const {
   f.setStyleHint(face.hint);
   f.setWeight(QFont::Weight(mf.weight <= 0 ? 400 : qBound(1, mf.weight, 1000)));
   f.setItalic(mf.italic);
-  // Glyphs go where the file's layout puts them: no kerning, no advances rounded by hinting.
+  // Glyphs go where the file's layout puts them: no kerning.
   f.setKerning(false);
-  f.setHintingPreference(QFont::PreferNoHinting);
   qreal px;
   if (mf.height < 0)
     px = -mf.height * qAbs(m.sy());  // character height: the em size
@@ -211,6 +210,10 @@ TextRecords::Face TextRecords::face() const {
     px = 12 * c_->pixelScale();  // the default face: twelve pixels at natural size
   QSizeF size = c_->size();
   out.pixelHeight = qMin<qreal>(px, 4 * qMax(size.width(), size.height()) + 16);
+  // Small glyphs take the face's hinting as the desktop draws text (their strokes on whole
+  // pixels); larger ones their exact outlines.
+  f.setHintingPreference(out.pixelHeight <= kGridTextPixels ? QFont::PreferDefaultHinting
+                                                            : QFont::PreferNoHinting);
   f.setPointSizeF(
       qMax<qreal>(0.1, out.pixelHeight * 72.0 / c_->painter()->device()->logicalDpiY()));
   out.stretch = face.stretch;
