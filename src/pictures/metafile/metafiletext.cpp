@@ -141,18 +141,26 @@ void fitToAdvances(QVector<TextRecords::Piece>* pieces, const QVector<qreal>& gi
 // Up to this size (pixels to the em) glyphs are placed on the pixel grid.
 constexpr qreal kGridTextPixels = 24;
 
-// Where the ink of a glyph begins, in pixels right of its origin (0 when the face lacks it).
-// Measured once per face, size and character on each thread; `face` names the face and size.
-qreal inkLeft(const QRawFont& raw, const QString& face, const QString& text) {
+// Where the left edge of a glyph's leftmost stem lies, in pixels right of its origin: the
+// leftmost upright straight edge at least a quarter of the em high. Not a number for a glyph
+// without one (round letters, a glyph the face lacks). Measured once per face, size and
+// character on each thread; `face` names the face and size.
+qreal stemLeft(const QRawFont& raw, const QString& face, const QString& text) {
   thread_local QHash<QString, qreal> cache;
   QString key = face + text;
   auto it = cache.constFind(key);
   if (it != cache.constEnd()) return *it;
+  qreal left = qQNaN();
   QVector<quint32> glyphs = raw.glyphIndexesForString(text);
-  qreal left = 0;
   if (glyphs.size() == 1 && glyphs[0] != 0) {
-    QRectF bounds = raw.pathForGlyph(glyphs[0]).boundingRect();
-    if (!bounds.isEmpty()) left = bounds.left();
+    QPainterPath path = raw.pathForGlyph(glyphs[0]);
+    qreal tall = raw.pixelSize() / 4;
+    for (int i = 1; i < path.elementCount(); ++i) {
+      QPainterPath::Element from = path.elementAt(i - 1), to = path.elementAt(i);
+      if (!to.isLineTo() || from.type == QPainterPath::CurveToElement) continue;
+      if (qAbs(to.x - from.x) < 0.01 && qAbs(to.y - from.y) >= tall)
+        left = std::isnan(left) ? to.x : qMin(left, to.x);
+    }
   }
   if (cache.size() > 20000) cache.clear();
   cache.insert(key, left);
@@ -160,11 +168,12 @@ qreal inkLeft(const QRawFont& raw, const QString& face, const QString& text) {
 }
 
 // Small glyphs go where whole pixels put them, as on the screen the picture was made for:
-// each glyph's ink begins on a pixel boundary and the baseline lies on a pixel row, so a
-// stem one pixel wide inks one column at full strength rather than two at half (the faces
-// here are hinted upright only). Each glyph moves less than half a pixel from the place its
-// advance gives; a scale too slight to change a glyph by half a pixel is left out, as it
-// would only blur it. `device`: where the run's offsets start on the device.
+// each glyph's first stem begins on a pixel boundary and the baseline lies on a pixel row,
+// so a stem one pixel wide inks one column at full strength rather than two at half (the
+// faces here are hinted upright only). A glyph moves less than half a pixel from the place
+// its advance gives, and one without a stem not at all. A scale too slight to change a glyph
+// by half a pixel is left out, as it would only blur it. `device`: where the run's offsets
+// start on the device.
 void placeOnGrid(QVector<TextRecords::Piece>* pieces, QVector<QPointF>* offsets, const QFont& font,
                  qreal pixelHeight, QPointF device, qreal* stretch) {
   if (qAbs(*stretch - 1) * pixelHeight < 0.5) *stretch = 1;
@@ -174,9 +183,9 @@ void placeOnGrid(QVector<TextRecords::Piece>* pieces, QVector<QPointF>* offsets,
     TextRecords::Piece& piece = (*pieces)[i];
     if (qAbs(*stretch * piece.fit - 1) * pixelHeight < 0.5) piece.fit = 1;
     QPointF at = device + (*offsets)[i];
-    qreal left = *stretch * piece.fit == 1 ? inkLeft(raw, face, piece.text) : 0;
-    (*offsets)[i] +=
-        QPointF(std::round(at.x() + left) - (at.x() + left), std::round(at.y()) - at.y());
+    qreal stem = *stretch * piece.fit == 1 ? stemLeft(raw, face, piece.text) : qQNaN();
+    qreal dx = std::isnan(stem) ? 0 : std::round(at.x() + stem) - (at.x() + stem);
+    (*offsets)[i] += QPointF(dx, std::round(at.y()) - at.y());
   }
 }
 
