@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <condition_variable>
 #include <list>
+#include <set>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "files/searchlog.h"
 #include "files/wildcard.h"
@@ -103,6 +105,9 @@ void matchAhead(FolderContents& c, const PatternList& patterns, const QString& t
 
 struct FolderReader::Job {
   QString path;
+  // Where the walk takes it: the positions among its siblings of the folders down from
+  // where the plan began. Sorted so, jobs fall in the walk's order (parents first).
+  std::vector<quint32> order;
   enum class State { Planned, Reading, Done } state = State::Planned;
   bool inPlan = true;
   bool awaited = false;  // the walk is waiting for it
@@ -112,6 +117,15 @@ struct FolderReader::Job {
   size_t bytes = 0;
 };
 
+namespace {
+struct WalkOrder {
+  template <class J>
+  bool operator()(const J& a, const J& b) const {
+    return a->order < b->order;
+  }
+};
+}  // namespace
+
 // What the walk and its reader threads share. Threads hold it too, so a thread that
 // returns long after its walk was given up finds it still there, sees `ended` and leaves.
 struct FolderReader::Shared {
@@ -119,8 +133,9 @@ struct FolderReader::Shared {
   std::condition_variable work;          // a job may be started, or the readers should end
   std::condition_variable done;          // a job was finished
   std::list<std::shared_ptr<Job>> plan;  // in the order the walk takes the folders
-  size_t bytesAhead = 0;                 // held by finished jobs still in the plan
-  int started = 0;                       // jobs in the plan being read or read
+  std::set<std::shared_ptr<Job>, WalkOrder> planned;  // those of them not started
+  size_t bytesAhead = 0;                              // held by finished jobs still in the plan
+  int started = 0;                                    // jobs in the plan being read or read
   bool ended = false;
   int foldersAhead = kFoldersAhead;
   int fewest = kFewestReaders;
@@ -129,56 +144,78 @@ struct FolderReader::Shared {
   int idle = 0;     // of them, waiting for a job
   FolderReadOptions options;
   QString patternText;
-  PatternList patterns;
+  std::shared_ptr<const PatternList> patterns;
 
-  // The first planned job within the bound, or null.
-  std::shared_ptr<Job> nextJob() {
-    if (started >= foldersAhead) return nullptr;
-    int index = 0;
-    for (const auto& job : plan) {
-      if (index >= foldersAhead || (index > 0 && bytesAhead >= kBytesAhead)) break;
-      if (job->state == Job::State::Planned) {
-        ++started;
-        return job;
-      }
-      ++index;
-    }
-    return nullptr;
+  // How many jobs may be started now: within the bound of folders and bytes ahead, and
+  // always the one the walk takes next.
+  int room() const {
+    if (planned.empty()) return 0;
+    if (*planned.begin() == plan.front()) return std::max(1, foldersAhead - started);
+    if (bytesAhead >= kBytesAhead) return 0;
+    return std::max(0, std::min(int(planned.size()), foldersAhead - started));
   }
 
-  // How many planned jobs lie within the bound, counted up to `enough`.
-  int plannedJobs(int enough) const {
-    int index = 0, planned = 0;
-    for (auto it = plan.begin(); it != plan.end() && planned < enough; ++it, ++index) {
-      if (index >= foldersAhead || (index > 0 && bytesAhead >= kBytesAhead)) break;
-      planned += (*it)->state == Job::State::Planned;
-    }
-    return planned;
+  // The first planned job in the walk's order when there is room for it, or null.
+  std::shared_ptr<Job> nextJob() {
+    if (room() == 0) return nullptr;
+    std::shared_ptr<Job> job = *planned.begin();
+    planned.erase(planned.begin());
+    job->state = Job::State::Reading;
+    ++started;
+    return job;
   }
 
   void drop(std::list<std::shared_ptr<Job>>::iterator from,
             std::list<std::shared_ptr<Job>>::iterator to) {
     for (auto it = from; it != to; ++it) {
       (*it)->inPlan = false;
+      if ((*it)->state == Job::State::Planned) planned.erase(*it);
       if ((*it)->state != Job::State::Planned) --started;
       if ((*it)->state == Job::State::Done) bytesAhead -= (*it)->bytes;
     }
     plan.erase(from, to);
   }
 
-  void finish(const std::shared_ptr<Job>& job, std::shared_ptr<FolderContents> result) {
-    job->bytes = footprint(*result);
+  // A job at the end of the plan, where a plan begins.
+  std::shared_ptr<Job> planFrom(const QString& path, bool anew) {
+    auto job = std::make_shared<Job>();
+    job->path = path;
+    job->anew = anew;
+    job->where = plan.insert(plan.end(), job);
+    planned.insert(job);
+    return job;
+  }
+
+  // A read's subfolders as jobs, made before the lock is taken to plan them.
+  struct Children {
+    std::list<std::shared_ptr<Job>> plan;
+    std::set<std::shared_ptr<Job>, WalkOrder> planned;
+  };
+  Children childrenOf(const Job& job, const FolderContents& read) const {
+    Children out;
+    if (foldersAhead == 1) return out;  // nothing is read ahead
+    quint32 position = 0;
+    for (const QString& sub : read.subfolders) {
+      auto child = std::make_shared<Job>();
+      child->path = sub;
+      child->order.reserve(job.order.size() + 1);
+      child->order = job.order;
+      child->order.push_back(position++);
+      child->where = out.plan.insert(out.plan.end(), child);
+      out.planned.insert(out.planned.end(), child);
+    }
+    return out;
+  }
+
+  void finish(const std::shared_ptr<Job>& job, std::shared_ptr<FolderContents> result, size_t bytes,
+              Children& children) {
+    job->bytes = bytes;
     job->result = std::move(result);
     job->state = Job::State::Done;
     if (!job->inPlan) return;
     bytesAhead += job->bytes;
-    if (foldersAhead == 1) return;  // nothing is read ahead
-    const auto next = std::next(job->where);
-    for (const QString& sub : std::as_const(job->result->subfolders)) {
-      auto child = std::make_shared<Job>();
-      child->path = sub;
-      child->where = plan.insert(next, child);
-    }
+    plan.splice(std::next(job->where), children.plan);  // their `where` stays good
+    planned.merge(children.planned);
   }
 
   // One more reader thread; false when none could be started.
@@ -192,68 +229,78 @@ struct FolderReader::Shared {
     return true;
   }
 
-  // After a read: wakes idle threads for the planned jobs this one does not take next and,
-  // when the read waited on the disk, starts one more thread while there is more to read
+  // After a read that waited on the disk: one more thread while there is more to read
   // than threads to read it.
-  void spread(const std::shared_ptr<Shared>& self, bool waited) {
-    if (!waited && idle == 0) return;
-    const int planned = plannedJobs(idle + 2);
-    for (int i = 1; i < planned && i <= idle; ++i) work.notify_one();
-    if (waited && planned > idle + 1 && threads < most && startReader(self)) {
+  void grow(const std::shared_ptr<Shared>& self) {
+    if (threads < most && room() > idle + 1 && startReader(self)) {
       qCDebug(searchLog, "%d folder readers: reads wait on the disk", threads);
     }
   }
 
+  // Wake-ups are costly, one a folder: a reader wakes the walk only for the folder it
+  // waits for, and one idle reader when there is more to read than it takes itself (that
+  // one wakes the next); each after letting go of the lock, which the woken one wants.
   static void run(std::shared_ptr<Shared> s, bool extra) {
     ::pthread_setname_np(::pthread_self(), "folder reader");  // as tools list threads
     // This thread's descriptors and entry buffer; one that joined for a cold disk keeps
     // fewer open, as many of them read at once.
     FolderChain chain(extra ? kExtraChainOpen : FolderChain::kDeepestOpen);
     int quickInARow = 0;
-    long waitsSeen = waitsSoFar();
+    long waitsSeen = -1;    // the thread's waits when last asked; -1: ask before the next read
+    bool wakeWalk = false;  // the walk waits for the read just finished
     std::unique_lock<std::mutex> lock(s->mutex);
     while (!s->ended) {
       const std::shared_ptr<Job> job = s->nextJob();
       if (!job) {
+        if (std::exchange(wakeWalk, false)) s->done.notify_all();
         ++s->idle;
         const bool woken = s->work.wait_for(lock, kIdleLife) == std::cv_status::no_timeout;
         --s->idle;
         if (!woken && s->threads > s->fewest) break;  // more threads than the walk needs
-        waitsSeen = -1;  // that wait is none of the next read's
+        waitsSeen = -1;                               // that wait is none of the next read's
         continue;
       }
-      job->state = Job::State::Reading;
+      const bool wakeReader = s->idle > 0 && s->room() > 0;
+      const bool mayGrow = s->threads < s->most;
       const QString path = job->path;
       // What the thread keeps open may have been renamed since; a read again must not use it.
       FolderChain* const through = job->anew ? nullptr : &chain;
       const FolderReadOptions options = s->options;
+      const std::shared_ptr<const PatternList> patterns = s->patterns;
       const QString text = s->patternText;
-      const PatternList patterns = s->patterns;
       lock.unlock();
-      if (waitsSeen < 0) waitsSeen = waitsSoFar();
+      if (std::exchange(wakeWalk, false)) s->done.notify_all();
+      if (wakeReader) s->work.notify_one();
+      if (!mayGrow) {
+        waitsSeen = -1;
+      } else if (waitsSeen < 0) {
+        waitsSeen = waitsSoFar();
+      }
       const Clock::time_point begin = Clock::now();
       std::shared_ptr<FolderContents> result = readFolder(path, options, through);
-      matchAhead(*result, patterns, text);
+      matchAhead(*result, *patterns, text);
       result->handle.reset();  // closed here and not by the walk, which asks by path
+      // Only a slow read may have waited; asked only while more threads may join.
+      const bool slow = Clock::now() - begin >= kSlowRead;
       bool waited = false;
-      if (Clock::now() - begin >= kSlowRead) {
+      if (slow && mayGrow) {
         const long waits = waitsSoFar();
         waited = waits != waitsSeen;
         waitsSeen = waits;
       }
+      const size_t bytes = footprint(*result);
+      Children children = s->childrenOf(*job, *result);
       lock.lock();
-      s->finish(job, std::move(result));
-      // Wake-ups are costly, one a folder: only the walk waiting for this folder is woken.
-      if (job->awaited) {
-        s->done.notify_all();
-      } else {
-        qCDebug(searchLog, "read %s ahead of the walk", qUtf8Printable(path));
-      }
-      s->spread(s, waited);
-      quickInARow = waited ? 0 : quickInARow + 1;
+      s->finish(job, std::move(result), bytes, children);
+      wakeWalk = job->awaited;
+      if (!wakeWalk) qCDebug(searchLog, "read %s ahead of the walk", qUtf8Printable(path));
+      if (waited) s->grow(s);
+      quickInARow = slow ? 0 : quickInARow + 1;
       if (quickInARow >= kQuickReadsToLeave && s->threads > s->fewest) break;
     }
     --s->threads;
+    lock.unlock();
+    if (wakeWalk) s->done.notify_all();
   }
 };
 
@@ -277,7 +324,7 @@ void FolderReader::setPatterns(const QString& patterns) {
   if (!shared_) return;
   std::lock_guard<std::mutex> lock(shared_->mutex);
   shared_->patternText = patterns;
-  shared_->patterns = PatternList(patterns);
+  shared_->patterns = std::make_shared<const PatternList>(patterns);
 }
 
 void FolderReader::setWaitHook(std::function<bool()> keepWaiting) {
@@ -328,7 +375,7 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     shared_->fewest = fewestReaders_;
     shared_->most = std::max(fewestReaders_, readersTheLimitAllows(mostReaders_));
     shared_->patternText = patterns_;
-    shared_->patterns = PatternList(patterns_);
+    shared_->patterns = std::make_shared<const PatternList>(patterns_);
     std::lock_guard<std::mutex> lock(shared_->mutex);
     for (int i = 0; i < fewestReaders_; ++i) Shared::startReader(shared_);
   }
@@ -342,25 +389,25 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     job = *found;
   } else {
     s->drop(s->plan.begin(), s->plan.end());  // the walk went elsewhere: plan from here
-    job = std::make_shared<Job>();
-    job->path = path;
-    job->anew = fresh;
-    job->where = s->plan.insert(s->plan.end(), job);
+    job = s->planFrom(path, fresh);
     s->work.notify_all();
   }
   job->awaited = true;
+  // Taken next, it is read whatever the bound: the readers may all be waiting for room.
+  if (job->state == Job::State::Planned && s->idle > 0) s->work.notify_one();
   if (!waitFor(*s, *job, lock)) {
     lock.unlock();
     qCWarning(searchLog, "gave up waiting for the folder %s", qUtf8Printable(path));
     stop();  // the stuck read is left to its thread
     return nullptr;
   }
-  if (job->inPlan) {
-    s->drop(job->where, std::next(job->where));
-    // Room for more ahead: woken a batch at a time, a reader costs no wake-up a folder.
-    const int refill = s->foldersAhead - std::max(1, s->foldersAhead / 8);
-    if (s->started <= refill && s->idle > 0) s->work.notify_one();
-  }
+  if (!job->inPlan) return job->result;
+  s->drop(job->where, std::next(job->where));
+  // Room for more ahead: woken a batch at a time, a reader costs no wake-up a folder.
+  const int refill = s->foldersAhead - std::max(1, s->foldersAhead / 8);
+  const bool wakeReader = s->started <= refill && s->idle > 0;
+  lock.unlock();
+  if (wakeReader) s->work.notify_one();
   return job->result;
 }
 

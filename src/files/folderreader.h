@@ -55,7 +55,7 @@ class FolderReader {
   static constexpr int kFewestReaders = 2;
   // Reads waiting on the disk: measured on ext4 here, a cold walk gains up to about this.
   static constexpr int kMostReaders = 32;
-  static constexpr int kFoldersAhead = 256;
+  static constexpr int kFoldersAhead = 1024;
   static constexpr size_t kBytesAhead = 32u << 20;
 
  private:
