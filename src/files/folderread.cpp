@@ -64,10 +64,9 @@ qint64 nanoseconds(qint64 seconds, qint64 nanos) {
 // of `at` itself), a final link not followed, from what the kernel already holds: a share
 // that does not answer is not asked.
 bool askStamp(int at, const char* name, int flags, FolderStamp& out) {
-#ifdef STATX_BASIC_STATS
   struct statx sx;
-  if (::statx(at, name, flags | AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &sx) !=
-      0) {
+  if (::statx(at, name, flags | AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BASIC_STATS,
+              &sx) != 0) {
     return false;
   }
   out.device = quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor));
@@ -76,16 +75,6 @@ bool askStamp(int at, const char* name, int flags, FolderStamp& out) {
   out.size = qint64(sx.stx_size);
   out.modified = nanoseconds(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
   out.changed = nanoseconds(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec);
-#else
-  struct stat st;
-  if (::fstatat(at, name, &st, flags | AT_SYMLINK_NOFOLLOW) != 0) return false;
-  out.device = quint64(st.st_dev);
-  out.inode = quint64(st.st_ino);
-  out.links = quint64(st.st_nlink);
-  out.size = qint64(st.st_size);
-  out.modified = nanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
-  out.changed = nanoseconds(st.st_ctim.tv_sec, st.st_ctim.tv_nsec);
-#endif
   return true;
 }
 
