@@ -65,8 +65,8 @@ qint64 nanoseconds(qint64 seconds, qint64 nanos) {
 // that does not answer is not asked.
 bool askStamp(int at, const char* name, int flags, FolderStamp& out) {
   struct statx sx;
-  if (::statx(at, name, flags | AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BASIC_STATS,
-              &sx) != 0) {
+  if (::statx(at, name, flags | AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &sx) !=
+      0) {
     return false;
   }
   out.device = quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor));
