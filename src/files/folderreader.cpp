@@ -19,10 +19,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kPatientWait = std::chrono::milliseconds(100);
 constexpr auto kEventSlice = std::chrono::milliseconds(20);
-// A thread beyond the fewest leaves after this long without a folder to read, or after
-// this many reads in a row that did not wait.
-constexpr auto kIdleLife = std::chrono::milliseconds(100);
-constexpr int kQuickReadsToLeave = 8;
+// A thread beyond the fewest leaves after this long without a folder to read. Not
+// sooner: on a cold disk many reads in a row find what they need already read (a block
+// of entries or lengths read for a neighbour), and threads that left at such a run were
+// missed when the disk was next waited on (a cold walk of a million files took a fifth
+// longer).
+constexpr auto kIdleLife = std::chrono::seconds(1);
 // A read served from the cache takes less than this (a few system calls); only a slower
 // one is asked whether it waited.
 constexpr auto kSlowRead = std::chrono::microseconds(200);
@@ -245,7 +247,6 @@ struct FolderReader::Shared {
     // This thread's descriptors and entry buffer; one that joined for a cold disk keeps
     // fewer open, as many of them read at once.
     FolderChain chain(extra ? kExtraChainOpen : FolderChain::kDeepestOpen);
-    int quickInARow = 0;
     long waitsSeen = -1;    // the thread's waits when last asked; -1: ask before the next read
     bool wakeWalk = false;  // the walk waits for the read just finished
     std::unique_lock<std::mutex> lock(s->mutex);
@@ -281,9 +282,8 @@ struct FolderReader::Shared {
       matchAhead(*result, *patterns, text);
       result->handle.reset();  // closed here and not by the walk, which asks by path
       // Only a slow read may have waited; asked only while more threads may join.
-      const bool slow = Clock::now() - begin >= kSlowRead;
       bool waited = false;
-      if (slow && mayGrow) {
+      if (mayGrow && Clock::now() - begin >= kSlowRead) {
         const long waits = waitsSoFar();
         waited = waits != waitsSeen;
         waitsSeen = waits;
@@ -295,8 +295,6 @@ struct FolderReader::Shared {
       wakeWalk = job->awaited;
       if (!wakeWalk) qCDebug(searchLog, "read %s ahead of the walk", qUtf8Printable(path));
       if (waited) s->grow(s);
-      quickInARow = slow ? 0 : quickInARow + 1;
-      if (quickInARow >= kQuickReadsToLeave && s->threads > s->fewest) break;
     }
     --s->threads;
     lock.unlock();

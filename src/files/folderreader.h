@@ -5,13 +5,12 @@
 // first), together with the lengths of the files that match the walk's patterns, and
 // stay a bounded way ahead. A few threads serve reads from the cache; while reads wait on
 // the disk, more join them, up to a bound, so that many reads are in flight at once (a
-// cold disk answers many at about the cost of one), and they leave again once reads stop
-// waiting. The walk takes the results in order on its own thread. A read the walk waits
-// for longer than a moment lets the caller run its events meanwhile and give the read up,
-// or is given up after a set limit; a read that never returns is left behind, never
-// waited for. With nothing read ahead, it reads a browsed folder off the caller's thread.
-// Each read made ahead of the walk is logged (category vistara.search, debug), and so is
-// each thread that joins.
+// cold disk answers many at about the cost of one), and they leave again once they have
+// had nothing to read for a while. The walk takes the results in order on its own thread. A read
+// the walk waits for longer than a moment lets the caller run its events meanwhile and give the
+// read up, or is given up after a set limit; a read that never returns is left behind, never waited
+// for. With nothing read ahead, it reads a browsed folder off the caller's thread. Each read made
+// ahead of the walk is logged (category vistara.search, debug), and so is each thread that joins.
 
 #include <QString>
 #include <chrono>
