@@ -1,12 +1,15 @@
-// The media search against find(1) and fd over the same trees on a disk file system (kept
-// beside the build between runs): tree M (200,000 files in 20,000 folders up to 8 deep,
-// about 5 % photos among near misses) and tree L (1,000,000 photos in 50,000 folders).
+// The media search against find(1), fd and the floor over the same trees on a disk file
+// system (kept beside the build between runs): tree M (200,000 files in 20,000 folders up
+// to 8 deep, about 5 % photos among near misses) and tree L (1,000,000 photos in 50,000
+// folders). The floor is floorwalk, kept beside the repository and built here: the fewest
+// system calls that answer the same question, with a given number of reads in flight.
 // The search runs in the real window, shown offscreen with its live list; tree L in a
-// whole program of its own. Warm: rounds of the three in turn, search.X.ratio against
-// find and search.X.fd_ratio against fd (medians of the per-round ratios). Cold, when the
-// page cache may be emptied: search.X.cold_fd_ratio, the cache emptied before every run.
-// search.L.rss_mb is the peak resident memory of the program that searched tree L. The
-// median times behind the ratios follow them.
+// whole program of its own. Warm: rounds of the four in turn, search.X.ratio against
+// find, search.X.fd_ratio against fd and search.X.floor_ratio against the floor with 2
+// threads (medians of the per-round ratios). Cold, when the page cache may be emptied:
+// search.X.cold_fd_ratio and search.X.cold_floor_ratio against the floor with 32 threads,
+// the cache emptied before every run. search.L.rss_mb is the peak resident memory of the
+// program that searched tree L. The median times behind the ratios follow them.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +37,8 @@ namespace {
 const QString kPhotos = QStringLiteral("*.jpg;*.gif;*.bmp;  *.wmf;*.ico");
 constexpr int kWarmRounds = 5;
 constexpr int kColdRounds = 3;
+constexpr int kFloorThreadsWarm = 2;
+constexpr int kFloorThreadsCold = 32;
 
 struct TreeShape {
   int folders;
@@ -138,6 +143,26 @@ double fdMs(const QString& root) {
 
 bool haveFd() {
   return processMs(QStringLiteral("fdfind"), {"--version"}) >= 0;
+}
+
+// floorwalk, built beside this program from its source beside the repository; empty when
+// it cannot be built.
+QString buildFloorwalk() {
+  const QString source = qEnvironmentVariable(
+      "VISTARA_FLOORWALK", QStringLiteral(VISTARA_SOURCE_DIR "/../shared/tools/floorwalk.c"));
+  const QString program = QCoreApplication::applicationDirPath() + "/floorwalk";
+  if (!QFileInfo::exists(source)) {
+    std::fprintf(stderr, "bench_search: %s is missing: no floor keys\n", qPrintable(source));
+    return {};
+  }
+  const int built = QProcess::execute(QStringLiteral("cc"),
+                                      {"-O2", "-o", program, source, QStringLiteral("-lpthread")});
+  return built == 0 ? program : QString();
+}
+
+double floorMs(const QString& floorwalk, const QString& root, int threads) {
+  if (floorwalk.isEmpty()) return -1;
+  return processMs(floorwalk, {QString::number(threads), root, "jpg", "gif", "bmp", "wmf", "ico"});
 }
 
 // Empties the page cache so the next run reads from the disk; false when not allowed.
@@ -248,7 +273,7 @@ QString treeFolder(const QString& name, const TreeShape& shape, unsigned seed) {
 // One timing of each: ours, find and fd, in the order given by `round` so that none is
 // always first after another's reads.
 struct Round {
-  double ours = -1, find = -1, fd = -1;
+  double ours = -1, find = -1, fd = -1, floor = -1;
   double rssMb = -1;
   int files = 0;
 };
@@ -256,22 +281,26 @@ struct Round {
 using Ours = std::function<Round()>;
 
 struct Medians {
-  std::vector<double> ours, find, fd, findRatio, fdRatio, rss;
+  std::vector<double> ours, find, fd, floor, findRatio, fdRatio, floorRatio, rss;
   int files = 0;
   void add(const Round& r) {
     ours.push_back(r.ours);
     find.push_back(r.find);
     fd.push_back(r.fd);
+    floor.push_back(r.floor);
     findRatio.push_back(r.ours / r.find);
     fdRatio.push_back(r.ours / r.fd);
+    floorRatio.push_back(r.ours / r.floor);
     rss.push_back(r.rssMb);
     files = r.files;
   }
 };
 
-// Rounds of ours, find and fd one after the other. Cold: the page cache is emptied before
-// each run and find is left out (the cold keys compare with fd).
-Medians measure(const Ours& ours, const QString& root, int rounds, bool cold) {
+// Rounds of ours, find, fd and the floor one after the other. Cold: the page cache is
+// emptied before each run, find is left out (the cold keys compare with fd and the floor)
+// and the floor keeps as many reads in flight as a cold disk rewards.
+Medians measure(const Ours& ours, const QString& root, const QString& floorwalk, int rounds,
+                bool cold) {
   Medians m;
   for (int i = 0; i < rounds; ++i) {
     if (cold) dropCaches();
@@ -279,30 +308,38 @@ Medians measure(const Ours& ours, const QString& root, int rounds, bool cold) {
     if (!cold) r.find = findMs(root);
     if (cold) dropCaches();
     r.fd = fdMs(root);
+    if (cold) dropCaches();
+    r.floor = floorMs(floorwalk, root, cold ? kFloorThreadsCold : kFloorThreadsWarm);
     m.add(r);
   }
   return m;
 }
 
-void benchTree(const QString& name, const QString& root, const Ours& ours, bool cold) {
+void benchTree(const QString& name, const QString& root, const QString& floorwalk, const Ours& ours,
+               bool cold) {
   ours();  // warm the caches
   findMs(root);
   fdMs(root);
-  const Medians warm = measure(ours, root, kWarmRounds, false);
+  const Medians warm = measure(ours, root, floorwalk, kWarmRounds, false);
   const QString k = QStringLiteral("search.") + name + '.';
+  const bool floor = !floorwalk.isEmpty();
   printKey(k + "ratio", median(warm.findRatio));
   printKey(k + "fd_ratio", median(warm.fdRatio));
+  if (floor) printKey(k + "floor_ratio", median(warm.floorRatio));
   printKey(k + "ms", median(warm.ours));
   printKey(k + "find_ms", median(warm.find));
   printKey(k + "fd_ms", median(warm.fd));
+  if (floor) printKey(k + "floor_ms", median(warm.floor));
   printKey(k + "files", warm.files);
   if (warm.rss.front() >= 0)
     printKey(k + "rss_mb", *std::max_element(warm.rss.begin(), warm.rss.end()));
   if (!cold) return;
-  const Medians c = measure(ours, root, kColdRounds, true);
+  const Medians c = measure(ours, root, floorwalk, kColdRounds, true);
   printKey(k + "cold_fd_ratio", median(c.fdRatio));
+  if (floor) printKey(k + "cold_floor_ratio", median(c.floorRatio));
   printKey(k + "cold_ms", median(c.ours));
   printKey(k + "cold_fd_ms", median(c.fd));
+  if (floor) printKey(k + "cold_floor_ms", median(c.floor));
 }
 
 }  // namespace
@@ -324,6 +361,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_search: fdfind is missing (scripts/install-deps installs it)\n");
     return 1;
   }
+  const QString floorwalk = buildFloorwalk();
   const bool cold = dropCaches();
   if (!cold) std::fprintf(stderr, "bench_search: cannot drop the page cache: no cold keys\n");
   int status = 0;
@@ -332,7 +370,7 @@ int main(int argc, char** argv) {
     FileFind window;
     window.showCentred();
     benchTree(
-        QStringLiteral("M"), treeM,
+        QStringLiteral("M"), treeM, floorwalk,
         [&] {
           Round r;
           r.ours = searchMs(window, treeM);
@@ -347,7 +385,7 @@ int main(int argc, char** argv) {
   const QString treeL = treeFolder(QStringLiteral("L"), kShapeL, kSeedL);
   if (!treeL.isEmpty()) {
     benchTree(
-        QStringLiteral("L"), treeL,
+        QStringLiteral("L"), treeL, floorwalk,
         [&] {
           const ChildRun run = childSearch(treeL);
           Round r;

@@ -1,9 +1,12 @@
 // The folder reads of a walk, with their read ahead, over real folders that change under
 // them: whatever was read ahead, a folder is listed under a path only while that path
 // still leads to it. One reader thread makes the order of its reads, and so the
-// descriptors it keeps open, the same on every run.
+// descriptors it keeps open, the same on every run. What was read ahead is seen in the
+// reader's log.
 #include <QFile>
+#include <QLoggingCategory>
 #include <QTest>
+#include <mutex>
 
 #include "files/folderread.h"
 #include "files/folderreader.h"
@@ -17,6 +20,43 @@ bool listed(const std::shared_ptr<const FolderContents>& c) {
   return c && c->ok;
 }
 
+// The folders the reader says it read ahead of the walk, while it lives.
+class ReadAhead {
+ public:
+  ReadAhead() {
+    QLoggingCategory::setFilterRules(QStringLiteral("vistara.search.debug=true"));
+    previous_ = qInstallMessageHandler(&ReadAhead::note);
+  }
+  ~ReadAhead() {
+    qInstallMessageHandler(previous_);
+    QLoggingCategory::setFilterRules(QString());
+    std::lock_guard<std::mutex> lock(mutex());
+    folders().clear();
+  }
+  bool has(const QString& folder) const {
+    std::lock_guard<std::mutex> lock(mutex());
+    return folders().contains(folder);
+  }
+
+ private:
+  static std::mutex& mutex() {
+    static std::mutex m;
+    return m;
+  }
+  static QStringList& folders() {
+    static QStringList list;
+    return list;
+  }
+  static void note(QtMsgType, const QMessageLogContext&, const QString& text) {
+    static const QString head = QStringLiteral("read "),
+                         tail = QStringLiteral(" ahead of the walk");
+    if (!text.startsWith(head) || !text.endsWith(tail)) return;
+    std::lock_guard<std::mutex> lock(mutex());
+    folders().append(text.mid(head.size(), text.size() - head.size() - tail.size()));
+  }
+  QtMessageHandler previous_;
+};
+
 }  // namespace
 
 class TestFolderReader : public QObject {
@@ -28,12 +68,12 @@ class TestFolderReader : public QObject {
   void renamedAfterItWasReadAhead() {
     TestTree tree;
     for (const char* f : {"a/1.avi", "b/2.avi", "b/sub/3.avi"}) tree.file(f, 100);
-    FolderReader reader(1);
+    FolderReader reader(1, 1);
     reader.setPatterns(kFilms);
+    const ReadAhead ahead;
     QVERIFY(listed(reader.read(tree.root())));
     QVERIFY(listed(reader.read(tree.path("a"))));
-    QTRY_VERIFY(reader.foldersReadAhead() >=
-                2);  // b and b/sub are held, read through b's descriptor
+    QTRY_VERIFY(ahead.has(tree.path("b/sub")));  // b and b/sub, read through b's descriptor
     QVERIFY(QFile::rename(tree.path("b"), tree.path("zz")));
 
     QVERIFY(!listed(reader.read(tree.path("b"))));
@@ -49,11 +89,12 @@ class TestFolderReader : public QObject {
   void renamedWhileTheWalkIsInsideIt() {
     TestTree tree;
     for (const char* f : {"b/2.avi", "b/sub/3.avi"}) tree.file(f, 100);
-    FolderReader reader(1);
+    FolderReader reader(1, 1);
     reader.setPatterns(kFilms);
+    const ReadAhead ahead;
     QVERIFY(listed(reader.read(tree.root())));
     QVERIFY(listed(reader.read(tree.path("b"))));
-    QTRY_VERIFY(reader.foldersReadAhead() >= 1);
+    QTRY_VERIFY(ahead.has(tree.path("b/sub")));
     QVERIFY(QFile::rename(tree.path("b"), tree.path("zz")));
     QVERIFY(!listed(reader.read(tree.path("b/sub"))));
   }
@@ -63,7 +104,7 @@ class TestFolderReader : public QObject {
   void renamedWhileItsFilesAreListed() {
     TestTree tree;
     for (const char* f : {"b/1.avi", "b/2.avi"}) tree.file(f, 100);
-    FolderReader reader(1);
+    FolderReader reader(1, 1);
     reader.setPatterns(kFilms);
     QVERIFY(listed(reader.read(tree.root())));
     const auto b = reader.take(tree.path("b"));
@@ -79,7 +120,7 @@ class TestFolderReader : public QObject {
   void renamedAboveADeepWalk() {
     TestTree tree;
     QVERIFY(tree.deepChain("top", 1600, "dd", "f.avi", {1502}));
-    FolderReader reader(1);
+    FolderReader reader(1, 1);
     reader.setPatterns(kFilms);
     QString path = tree.path("top");
     for (int level = 0; level <= 1500; ++level, path += "/dd") {

@@ -191,7 +191,7 @@ class FileFind : public QWidget {
 
   std::unique_ptr<VolumeSource> volumes_;
   FolderReader walkReader_;          // the search's folder reads, handed to Dir2 and File1
-  FolderReader browseReader_{1, 1};  // Dir1's, one at a time, given up after a moment
+  FolderReader browseReader_{1, 1, 1};  // Dir1's, one at a time, given up after a moment
   std::unique_ptr<MessageSink> messages_;
   MediaPlayerFactory playerFactory_;
   QSize requestedOuter_;

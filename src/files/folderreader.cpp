@@ -1,13 +1,15 @@
 #include "files/folderreader.h"
 
 #include <pthread.h>
+#include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
 #include <list>
-#include <mutex>
+#include <set>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "files/searchlog.h"
 #include "files/wildcard.h"
@@ -17,6 +19,67 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kPatientWait = std::chrono::milliseconds(100);
 constexpr auto kEventSlice = std::chrono::milliseconds(20);
+// A thread beyond the fewest leaves after this long without a folder to read. Not
+// sooner: on a cold disk many reads in a row find what they need already read (a block
+// of entries or lengths read for a neighbour), and threads that left at such a run were
+// missed when the disk was next waited on (a cold walk of a million files took a fifth
+// longer).
+constexpr auto kIdleLife = std::chrono::seconds(1);
+// A read served from the cache takes less than this (a few system calls); only a slower
+// one is asked whether it waited.
+constexpr auto kSlowRead = std::chrono::microseconds(200);
+// Descriptors a thread beyond the fewest keeps open down its path, and what one reader may
+// hold at most in a tree of ordinary depth: the pool never holds more than the process may.
+constexpr size_t kExtraChainOpen = 8;
+constexpr rlim_t kDescriptorsPerReader = 16;
+constexpr rlim_t kDescriptorsKept = 256;  // for everything else the program opens
+
+// A moment to wait until, or none.
+class Deadline {
+ public:
+  static Deadline never() { return Deadline(); }
+  static Deadline after(std::chrono::milliseconds span) {  // never for 0
+    return span.count() > 0 ? Deadline(Clock::now() + span) : never();
+  }
+  bool passed() const { return set_ && Clock::now() >= at_; }
+  Deadline sooner(const Deadline& o) const {
+    if (!o.set_) return *this;
+    return !set_ || o.at_ < at_ ? o : *this;
+  }
+  // Waits for `cv` to be notified, until the deadline at the latest.
+  void wait(std::condition_variable& cv, std::unique_lock<std::mutex>& lock) const {
+    if (set_) {
+      cv.wait_until(lock, at_);
+    } else {
+      cv.wait(lock);
+    }
+  }
+
+ private:
+  Deadline() = default;
+  explicit Deadline(Clock::time_point at) : at_(at), set_(true) {}
+  Clock::time_point at_;
+  bool set_ = false;
+};
+
+// How often the calling thread has given up the processor to wait, for the disk mostly:
+// a read during which it did was not served from the cache.
+long waitsSoFar() {
+#ifdef RUSAGE_THREAD
+  rusage use;
+  if (::getrusage(RUSAGE_THREAD, &use) == 0) return use.ru_nvcsw;
+#endif
+  return 0;
+}
+
+// The most reader threads the process's descriptor limit leaves room for.
+int readersTheLimitAllows(int most) {
+  rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return most;
+  if (limit.rlim_cur <= kDescriptorsKept) return 1;
+  return int(
+      std::min<rlim_t>(rlim_t(most), (limit.rlim_cur - kDescriptorsKept) / kDescriptorsPerReader));
+}
 
 // Roughly what a read holds in memory.
 size_t footprint(const FolderContents& c) {
@@ -44,6 +107,9 @@ void matchAhead(FolderContents& c, const PatternList& patterns, const QString& t
 
 struct FolderReader::Job {
   QString path;
+  // Where the walk takes it: the positions among its siblings of the folders down from
+  // where the plan began. Sorted so, jobs fall in the walk's order (parents first).
+  std::vector<quint32> order;
   enum class State { Planned, Reading, Done } state = State::Planned;
   bool inPlan = true;
   bool awaited = false;  // the walk is waiting for it
@@ -53,6 +119,15 @@ struct FolderReader::Job {
   size_t bytes = 0;
 };
 
+namespace {
+struct WalkOrder {
+  template <class J>
+  bool operator()(const J& a, const J& b) const {
+    return a->order < b->order;
+  }
+};
+}  // namespace
+
 // What the walk and its reader threads share. Threads hold it too, so a thread that
 // returns long after its walk was given up finds it still there, sees `ended` and leaves.
 struct FolderReader::Shared {
@@ -60,84 +135,177 @@ struct FolderReader::Shared {
   std::condition_variable work;          // a job may be started, or the readers should end
   std::condition_variable done;          // a job was finished
   std::list<std::shared_ptr<Job>> plan;  // in the order the walk takes the folders
-  size_t bytesAhead = 0;                 // held by finished jobs still in the plan
+  std::set<std::shared_ptr<Job>, WalkOrder> planned;  // those of them not started
+  size_t bytesAhead = 0;                              // held by finished jobs still in the plan
+  int started = 0;                                    // jobs in the plan being read or read
   bool ended = false;
   int foldersAhead = kFoldersAhead;
+  int fewest = kFewestReaders;
+  int most = kMostReaders;
+  int threads = 0;  // reader threads running
+  int idle = 0;     // of them, waiting for a job
   FolderReadOptions options;
   QString patternText;
-  PatternList patterns;
+  std::shared_ptr<const PatternList> patterns;
 
-  // The first planned job within the bound, or null.
+  // How many jobs may be started now: within the bound of folders and bytes ahead, and
+  // always the one the walk takes next.
+  int room() const {
+    if (planned.empty()) return 0;
+    if (*planned.begin() == plan.front()) return std::max(1, foldersAhead - started);
+    if (bytesAhead >= kBytesAhead) return 0;
+    return std::max(0, std::min(int(planned.size()), foldersAhead - started));
+  }
+
+  // The first planned job in the walk's order when there is room for it, or null.
   std::shared_ptr<Job> nextJob() {
-    int index = 0;
-    for (const auto& job : plan) {
-      if (index >= foldersAhead || (index > 0 && bytesAhead >= kBytesAhead)) break;
-      if (job->state == Job::State::Planned) return job;
-      ++index;
-    }
-    return nullptr;
+    if (room() == 0) return nullptr;
+    std::shared_ptr<Job> job = *planned.begin();
+    planned.erase(planned.begin());
+    job->state = Job::State::Reading;
+    ++started;
+    return job;
   }
 
   void drop(std::list<std::shared_ptr<Job>>::iterator from,
             std::list<std::shared_ptr<Job>>::iterator to) {
     for (auto it = from; it != to; ++it) {
       (*it)->inPlan = false;
+      if ((*it)->state == Job::State::Planned) planned.erase(*it);
+      if ((*it)->state != Job::State::Planned) --started;
       if ((*it)->state == Job::State::Done) bytesAhead -= (*it)->bytes;
     }
     plan.erase(from, to);
   }
 
-  // Returns how many folders were planned after it.
-  size_t finish(const std::shared_ptr<Job>& job, std::shared_ptr<FolderContents> result) {
-    job->bytes = footprint(*result);
-    job->result = std::move(result);
-    job->state = Job::State::Done;
-    if (job->inPlan) {
-      bytesAhead += job->bytes;
-      if (foldersAhead == 1) return 0;  // nothing is read ahead
-      const auto next = std::next(job->where);
-      for (const QString& sub : std::as_const(job->result->subfolders)) {
-        auto child = std::make_shared<Job>();
-        child->path = sub;
-        child->where = plan.insert(next, child);
-      }
-      return size_t(job->result->subfolders.size());
-    }
-    return 0;
+  // A job at the end of the plan, where a plan begins.
+  std::shared_ptr<Job> planFrom(const QString& path, bool anew) {
+    auto job = std::make_shared<Job>();
+    job->path = path;
+    job->anew = anew;
+    job->where = plan.insert(plan.end(), job);
+    planned.insert(job);
+    return job;
   }
 
-  static void run(std::shared_ptr<Shared> s) {
+  // A read's subfolders as jobs, made before the lock is taken to plan them.
+  struct Children {
+    std::list<std::shared_ptr<Job>> plan;
+    std::set<std::shared_ptr<Job>, WalkOrder> planned;
+  };
+  Children childrenOf(const Job& job, const FolderContents& read) const {
+    Children out;
+    if (foldersAhead == 1) return out;  // nothing is read ahead
+    quint32 position = 0;
+    for (const QString& sub : read.subfolders) {
+      auto child = std::make_shared<Job>();
+      child->path = sub;
+      child->order.reserve(job.order.size() + 1);
+      child->order = job.order;
+      child->order.push_back(position++);
+      child->where = out.plan.insert(out.plan.end(), child);
+      out.planned.insert(out.planned.end(), child);
+    }
+    return out;
+  }
+
+  void finish(const std::shared_ptr<Job>& job, std::shared_ptr<FolderContents> result, size_t bytes,
+              Children& children) {
+    job->bytes = bytes;
+    job->result = std::move(result);
+    job->state = Job::State::Done;
+    if (!job->inPlan) return;
+    bytesAhead += job->bytes;
+    plan.splice(std::next(job->where), children.plan);  // their `where` stays good
+    planned.merge(children.planned);
+  }
+
+  // One more reader thread; false when none could be started.
+  static bool startReader(const std::shared_ptr<Shared>& s) {
+    try {
+      std::thread(&Shared::run, s, s->threads >= s->fewest).detach();
+    } catch (const std::system_error&) {
+      return false;
+    }
+    ++s->threads;
+    return true;
+  }
+
+  // After a read that waited on the disk: one more thread while there is more to read
+  // than threads to read it.
+  void grow(const std::shared_ptr<Shared>& self) {
+    if (threads < most && room() > idle + 1 && startReader(self)) {
+      qCDebug(searchLog, "%d folder readers: reads wait on the disk", threads);
+    }
+  }
+
+  // Wake-ups are costly, one a folder: a reader wakes the walk only for the folder it
+  // waits for, and one idle reader when there is more to read than it takes itself (that
+  // one wakes the next); each after letting go of the lock, which the woken one wants.
+  static void run(std::shared_ptr<Shared> s, bool extra) {
     ::pthread_setname_np(::pthread_self(), "folder reader");  // as tools list threads
-    FolderChain chain;  // this thread's descriptors and entry buffer
+    // This thread's descriptors and entry buffer; one that joined for a cold disk keeps
+    // fewer open, as many of them read at once.
+    FolderChain chain(extra ? kExtraChainOpen : FolderChain::kDeepestOpen);
+    long waitsSeen = -1;    // the thread's waits when last asked; -1: ask before the next read
+    bool wakeWalk = false;  // the walk waits for the read just finished
     std::unique_lock<std::mutex> lock(s->mutex);
     while (!s->ended) {
       const std::shared_ptr<Job> job = s->nextJob();
       if (!job) {
-        s->work.wait(lock);
+        if (std::exchange(wakeWalk, false)) s->done.notify_all();
+        ++s->idle;
+        const bool woken = s->work.wait_for(lock, kIdleLife) == std::cv_status::no_timeout;
+        --s->idle;
+        if (!woken && s->threads > s->fewest) break;  // more threads than the walk needs
+        waitsSeen = -1;                               // that wait is none of the next read's
         continue;
       }
-      job->state = Job::State::Reading;
+      const bool wakeReader = s->idle > 0 && s->room() > 0;
+      const bool mayGrow = s->threads < s->most;
       const QString path = job->path;
       // What the thread keeps open may have been renamed since; a read again must not use it.
       FolderChain* const through = job->anew ? nullptr : &chain;
       const FolderReadOptions options = s->options;
+      const std::shared_ptr<const PatternList> patterns = s->patterns;
       const QString text = s->patternText;
-      const PatternList patterns = s->patterns;
       lock.unlock();
+      if (std::exchange(wakeWalk, false)) s->done.notify_all();
+      if (wakeReader) s->work.notify_one();
+      if (!mayGrow) {
+        waitsSeen = -1;
+      } else if (waitsSeen < 0) {
+        waitsSeen = waitsSoFar();
+      }
+      const Clock::time_point begin = Clock::now();
       std::shared_ptr<FolderContents> result = readFolder(path, options, through);
-      matchAhead(*result, patterns, text);
+      matchAhead(*result, *patterns, text);
       result->handle.reset();  // closed here and not by the walk, which asks by path
+      // Only a slow read may have waited; asked only while more threads may join.
+      bool waited = false;
+      if (mayGrow && Clock::now() - begin >= kSlowRead) {
+        const long waits = waitsSoFar();
+        waited = waits != waitsSeen;
+        waitsSeen = waits;
+      }
+      const size_t bytes = footprint(*result);
+      Children children = s->childrenOf(*job, *result);
       lock.lock();
-      // Wake-ups are costly, one a folder: only the walk waiting for this folder is woken,
-      // and the other readers only when there is more than this thread takes next.
-      if (s->finish(job, std::move(result)) > 1) s->work.notify_all();
-      if (job->awaited) s->done.notify_all();
+      s->finish(job, std::move(result), bytes, children);
+      wakeWalk = job->awaited;
+      if (!wakeWalk) qCDebug(searchLog, "read %s ahead of the walk", qUtf8Printable(path));
+      if (waited) s->grow(s);
     }
+    --s->threads;
+    lock.unlock();
+    if (wakeWalk) s->done.notify_all();
   }
 };
 
-FolderReader::FolderReader(int readers, int foldersAhead)
-    : readers_(std::max(1, readers)), foldersAhead_(std::max(1, foldersAhead)) {}
+FolderReader::FolderReader(int fewestReaders, int mostReaders, int foldersAhead)
+    : fewestReaders_(std::max(1, fewestReaders)),
+      mostReaders_(std::max(fewestReaders_, mostReaders)),
+      foldersAhead_(std::max(1, foldersAhead)) {}
 
 FolderReader::~FolderReader() {
   stop();
@@ -154,7 +322,7 @@ void FolderReader::setPatterns(const QString& patterns) {
   if (!shared_) return;
   std::lock_guard<std::mutex> lock(shared_->mutex);
   shared_->patternText = patterns;
-  shared_->patterns = PatternList(patterns);
+  shared_->patterns = std::make_shared<const PatternList>(patterns);
 }
 
 void FolderReader::setWaitHook(std::function<bool()> keepWaiting) {
@@ -178,14 +346,36 @@ void FolderReader::stop() {
   shared_.reset();  // threads still reading let go of it when they return
 }
 
+// Waits for `job` under `lock`; false when the wait was given up.
+bool FolderReader::waitFor(Shared& s, const Job& job, std::unique_lock<std::mutex>& lock) {
+  const Deadline limit = Deadline::after(waitLimit_);
+  Deadline events = keepWaiting_ ? Deadline::after(kPatientWait) : Deadline::never();
+  while (job.state != Job::State::Done) {
+    if (limit.passed()) return false;
+    if (events.passed()) {
+      lock.unlock();
+      const bool keep = keepWaiting_();
+      lock.lock();
+      if (job.state == Job::State::Done) break;
+      if (!keep) return false;
+      events = Deadline::after(kEventSlice);
+    }
+    limit.sooner(events).wait(s.done, lock);
+  }
+  return true;
+}
+
 std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, bool fresh) {
   if (!shared_) {
     shared_ = std::make_shared<Shared>();
     shared_->options = options_;
     shared_->foldersAhead = foldersAhead_;
+    shared_->fewest = fewestReaders_;
+    shared_->most = std::max(fewestReaders_, readersTheLimitAllows(mostReaders_));
     shared_->patternText = patterns_;
-    shared_->patterns = PatternList(patterns_);
-    for (int i = 0; i < readers_; ++i) std::thread(&Shared::run, shared_).detach();
+    shared_->patterns = std::make_shared<const PatternList>(patterns_);
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    for (int i = 0; i < fewestReaders_; ++i) Shared::startReader(shared_);
   }
   const std::shared_ptr<Shared> s = shared_;
   std::unique_lock<std::mutex> lock(s->mutex);
@@ -197,44 +387,25 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     job = *found;
   } else {
     s->drop(s->plan.begin(), s->plan.end());  // the walk went elsewhere: plan from here
-    job = std::make_shared<Job>();
-    job->path = path;
-    job->anew = fresh;
-    job->where = s->plan.insert(s->plan.end(), job);
+    job = s->planFrom(path, fresh);
     s->work.notify_all();
   }
   job->awaited = true;
-  const Clock::time_point start = Clock::now();
-  const bool limited = waitLimit_.count() > 0;
-  const Clock::time_point limit = start + waitLimit_;
-  while (job->state != Job::State::Done) {
-    const Clock::time_point now = Clock::now();
-    bool keep = !limited || now < limit;
-    if (keep && keepWaiting_ && now >= start + kPatientWait) {
-      lock.unlock();
-      keep = keepWaiting_();
-      lock.lock();
-      if (job->state == Job::State::Done) break;
-    }
-    if (!keep) {
-      lock.unlock();
-      qCWarning(searchLog, "gave up waiting for the folder %s", qUtf8Printable(path));
-      stop();  // the stuck read is left to its thread
-      return nullptr;
-    }
-    if (!keepWaiting_ && !limited) {
-      s->done.wait(lock);
-      continue;
-    }
-    Clock::time_point wake =
-        !keepWaiting_ ? limit : std::max(start + kPatientWait, now + kEventSlice);
-    if (limited) wake = std::min(wake, limit);
-    s->done.wait_until(lock, wake);
+  // Taken next, it is read whatever the bound: the readers may all be waiting for room.
+  if (job->state == Job::State::Planned && s->idle > 0) s->work.notify_one();
+  if (!waitFor(*s, *job, lock)) {
+    lock.unlock();
+    qCWarning(searchLog, "gave up waiting for the folder %s", qUtf8Printable(path));
+    stop();  // the stuck read is left to its thread
+    return nullptr;
   }
-  if (job->inPlan) {
-    s->drop(job->where, std::next(job->where));
-    s->work.notify_one();  // room for one more ahead
-  }
+  if (!job->inPlan) return job->result;
+  s->drop(job->where, std::next(job->where));
+  // Room for more ahead: woken a batch at a time, a reader costs no wake-up a folder.
+  const int refill = s->foldersAhead - std::max(1, s->foldersAhead / 8);
+  const bool wakeReader = s->started <= refill && s->idle > 0;
+  lock.unlock();
+  if (wakeReader) s->work.notify_one();
   return job->result;
 }
 
@@ -253,14 +424,6 @@ std::shared_ptr<const FolderContents> FolderReader::take(const QString& path) {
     return last_;
   }
   return read(path);
-}
-
-int FolderReader::foldersReadAhead() const {
-  if (!shared_) return 0;
-  std::lock_guard<std::mutex> lock(shared_->mutex);
-  int done = 0;
-  for (const auto& job : shared_->plan) done += job->state == Job::State::Done;
-  return done;
 }
 
 qint64 FolderReader::fileLength(const QString& path) {

@@ -3,23 +3,28 @@
 // The folder reads of a walk down a tree. Reader threads read the folders ahead of the
 // walk, in the order it will take them (each folder, then its subfolders by name, depth
 // first), together with the lengths of the files that match the walk's patterns, and
-// stay a bounded way ahead. The walk takes the results in order on its own thread. A read
-// the walk waits for longer than a moment lets the caller run its events meanwhile and
-// give the read up, or is given up after a set limit; a read that never returns is left
-// behind, never waited for. With nothing read ahead, it reads a browsed folder off the
-// caller's thread.
+// stay a bounded way ahead. A few threads serve reads from the cache; while reads wait on
+// the disk, more join them, up to a bound, so that many reads are in flight at once (a
+// cold disk answers many at about the cost of one), and they leave again once they have
+// had nothing to read for a while. The walk takes the results in order on its own thread. A read
+// the walk waits for longer than a moment lets the caller run its events meanwhile and give the
+// read up, or is given up after a set limit; a read that never returns is left behind, never waited
+// for. With nothing read ahead, it reads a browsed folder off the caller's thread. Each read made
+// ahead of the walk is logged (category vistara.search, debug), and so is each thread that joins.
 
 #include <QString>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "files/folderread.h"
 
 class FolderReader {
  public:
   // `foldersAhead` counts the folder asked for: 1 reads nothing ahead.
-  explicit FolderReader(int readers = kReaders, int foldersAhead = kFoldersAhead);
+  explicit FolderReader(int fewestReaders = kFewestReaders, int mostReaders = kMostReaders,
+                        int foldersAhead = kFoldersAhead);
   ~FolderReader();  // does not wait for reads in progress
   FolderReader(const FolderReader&) = delete;
   FolderReader& operator=(const FolderReader&) = delete;
@@ -44,19 +49,22 @@ class FolderReader {
   qint64 fileLength(const QString& path);
   // Ends the read ahead and lets go of what it holds; reads in progress are abandoned.
   void stop();
-  // Reads finished ahead of the walk and not yet taken.
-  int foldersReadAhead() const;
 
-  static constexpr int kReaders = 2;  // threads reading ahead: more only contend on 2 cores
-  static constexpr int kFoldersAhead = 64;
+  // Reads served from the cache: more threads only contend for the 2 cores.
+  static constexpr int kFewestReaders = 2;
+  // Reads waiting on the disk: measured on ext4 here, a cold walk gains up to about this.
+  static constexpr int kMostReaders = 32;
+  static constexpr int kFoldersAhead = 1024;
   static constexpr size_t kBytesAhead = 32u << 20;
 
  private:
   struct Job;
   struct Shared;
   std::shared_ptr<const FolderContents> await(const QString& path, bool fresh);
+  bool waitFor(Shared& s, const Job& job, std::unique_lock<std::mutex>& lock);
 
-  int readers_;
+  int fewestReaders_;
+  int mostReaders_;
   int foldersAhead_;
   std::chrono::milliseconds waitLimit_{0};
   std::shared_ptr<Shared> shared_;  // null until the first read, and after a stop

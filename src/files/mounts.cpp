@@ -19,14 +19,19 @@
 
 namespace {
 
-// Mount table fields escape blanks, tabs, newlines and backslashes as \ooo.
-QString unescapeField(const QByteArray& field) {
+// The names the kernel's mount table and the device label links give, unescaped: the
+// table writes blanks, tabs, newlines and backslashes as \ooo (octal), the links write
+// characters as \xNN; a backslash itself is escaped in either, so the two never meet.
+QByteArray unescaped(const QByteArray& field) {
   QByteArray out;
   out.reserve(field.size());
   for (qsizetype i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3') {
+    const bool octal = i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3';
+    const bool hex = i + 3 < field.size() && field[i + 1] == 'x';
+    if (field[i] == '\\' && (octal || hex)) {
       bool ok = false;
-      const int code = field.mid(i + 1, 3).toInt(&ok, 8);
+      const int code =
+          octal ? field.mid(i + 1, 3).toInt(&ok, 8) : field.mid(i + 2, 2).toInt(&ok, 16);
       if (ok) {
         out += char(code);
         i += 3;
@@ -35,26 +40,7 @@ QString unescapeField(const QByteArray& field) {
     }
     out += field[i];
   }
-  return QFile::decodeName(out);
-}
-
-// Device label links escape characters as \xNN.
-QString unescapeLabel(const QString& name) {
-  QByteArray out;
-  const QByteArray in = QFile::encodeName(name);
-  for (qsizetype i = 0; i < in.size(); ++i) {
-    if (in[i] == '\\' && i + 3 < in.size() && in[i + 1] == 'x') {
-      bool ok = false;
-      const int code = in.mid(i + 2, 2).toInt(&ok, 16);
-      if (ok) {
-        out += char(code);
-        i += 3;
-        continue;
-      }
-    }
-    out += in[i];
-  }
-  return QString::fromUtf8(out);
+  return out;
 }
 
 // Mount points whose check is still out. Never destroyed: a check may return after the
@@ -104,7 +90,8 @@ QList<MountEntry> parseMountTable(const QByteArray& text) {
     const QList<QByteArray> f = line.split(' ');
     const qsizetype dash = f.indexOf("-");
     if (f.size() < 5 || dash < 6 || dash + 2 >= f.size()) continue;
-    out.append({unescapeField(f[4]), f[dash + 1], unescapeField(f[dash + 2])});
+    out.append({QFile::decodeName(unescaped(f[4])), f[dash + 1],
+                QFile::decodeName(unescaped(f[dash + 2]))});
   }
   return out;
 }
@@ -120,7 +107,9 @@ QString labelOfDevice(const QString& device) {
   const QString target = QFileInfo(device).canonicalFilePath();
   const QDir labels(QStringLiteral("/dev/disk/by-label"));
   for (const QFileInfo& link : labels.entryInfoList(QDir::System | QDir::Files)) {
-    if (link.canonicalFilePath() == target) return unescapeLabel(link.fileName());
+    if (link.canonicalFilePath() == target) {
+      return QString::fromUtf8(unescaped(QFile::encodeName(link.fileName())));
+    }
   }
   return {};
 }

@@ -2,7 +2,7 @@
 
 #include <QSet>
 
-#include "files/folderread.h"
+#include "files/filenames.h"
 #include "files/mounts.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "files/wildcard.h"
 
-#include "files/folderread.h"
+#include "files/filenames.h"
 
 namespace {
 

@@ -1,0 +1,196 @@
+#include "files/filenames.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace {
+
+bool isAscii(QByteArrayView bytes) {
+  for (const char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Length of the well-formed UTF-8 sequence at `s[i]`, or 0 when it is not one.
+int utf8SequenceAt(const unsigned char* s, qsizetype i, qsizetype n) {
+  const unsigned char b0 = s[i];
+  int need = 0;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (b0 < 0x80) return 1;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    need = 1;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    need = 2;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;  // no encoded surrogates
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    need = 3;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + need >= n) return 0;
+  for (int k = 1; k <= need; ++k) {
+    const unsigned char b = s[i + k];
+    if (k == 1 ? (b < lo || b > hi) : (b < 0x80 || b > 0xBF)) return 0;
+  }
+  return need + 1;
+}
+
+void appendUtf8(QByteArray& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += char(cp);
+  } else if (cp < 0x800) {
+    out += char(0xC0 | (cp >> 6));
+    out += char(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += char(0xE0 | (cp >> 12));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  } else {
+    out += char(0xF0 | (cp >> 18));
+    out += char(0x80 | ((cp >> 12) & 0x3F));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  }
+}
+
+// One per thread: folders are read and sorted on reader threads too.
+const QCollator& nameCollator() {
+  thread_local std::optional<QCollator> collator;
+  const QLocale current;
+  if (!collator || collator->locale() != current) {
+    collator.emplace(current);
+    collator->setCaseSensitivity(Qt::CaseInsensitive);
+  }
+  return *collator;
+}
+
+// Where a character usually falls in the name order: ASCII roughly as the common
+// collation places it (blanks, punctuation, symbols, digits, then letters without
+// regard to case), everything else after. Only a first guess; the exact order is the
+// collator's.
+int roughWeight(QChar c) {
+  static const auto table = [] {
+    std::array<short, 128> t{};
+    const char order[] =
+        "\t\n\v\f\r _-,;:!?.'\"()[]{}@*/\\&#%`^+<=>|~$0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int i = 0; i < 128; ++i) t[size_t(i)] = short(i);  // controls first
+    for (size_t i = 0; order[i] != 0; ++i) t[size_t(order[i])] = short(200 + i);
+    for (char ch = 'A'; ch <= 'Z'; ++ch) t[size_t(ch)] = t[size_t(ch - 'A' + 'a')];
+    return t;
+  }();
+  const char16_t u = c.unicode();
+  return u < 128 ? table[u] : 1000 + u;
+}
+
+bool roughLess(const QString& a, const QString& b) {
+  const qsizetype n = std::min(a.size(), b.size());
+  for (qsizetype i = 0; i < n; ++i) {
+    const int wa = roughWeight(a[i]), wb = roughWeight(b[i]);
+    if (wa != wb) return wa < wb;
+  }
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+}  // namespace
+
+QString decodeFileName(QByteArrayView bytes) {
+  if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const qsizetype n = bytes.size();
+  bool wellFormed = true;
+  for (qsizetype i = 0; i < n && wellFormed;) {
+    const int len = utf8SequenceAt(s, i, n);
+    wellFormed = len > 0;
+    i += len;
+  }
+  if (wellFormed) return QString::fromUtf8(bytes.data(), n);
+  QString out;
+  out.reserve(n);
+  for (qsizetype i = 0; i < n;) {
+    const int len = utf8SequenceAt(s, i, n);
+    if (len == 0) {
+      out += QChar(char16_t(0xDC00 + s[i]));  // a byte that is no character
+      ++i;
+    } else {
+      out += QString::fromUtf8(bytes.data() + i, len);
+      i += len;
+    }
+  }
+  return out;
+}
+
+QByteArray encodeFileName(QStringView name) {
+  bool ascii = true;
+  for (const QChar c : name) {
+    if (c.unicode() >= 0x80) {
+      ascii = false;
+      break;
+    }
+  }
+  if (ascii) return name.toLatin1();
+  QByteArray out;
+  out.reserve(name.size() * 3);
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const char16_t u = name[i].unicode();
+    if (QChar::isHighSurrogate(u) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+      appendUtf8(out, QChar::surrogateToUcs4(u, name[i + 1].unicode()));
+      ++i;
+    } else if (u >= 0xDC80 && u <= 0xDCFF) {
+      out += char(u - 0xDC00);  // an escaped byte goes back as it was
+    } else if (QChar::isSurrogate(u)) {
+      appendUtf8(out, 0xFFFD);
+    } else {
+      appendUtf8(out, u);
+    }
+  }
+  return out;
+}
+
+QString joinPath(const QString& folder, const QString& name) {
+  return withTrailingSeparator(folder) + name;
+}
+
+// A backslash is an ordinary character of a POSIX name; only Windows drive roots end in one.
+QString withTrailingSeparator(const QString& folder) {
+#ifdef Q_OS_WIN
+  if (folder.endsWith('\\')) return folder;
+#endif
+  if (folder.endsWith('/')) return folder;
+  return folder + QLatin1Char('/');
+}
+
+void sortNames(QStringList& names) {
+  if (names.size() < 2) return;
+  const QCollator& collator = nameCollator();
+  auto less = [&collator](const QString& a, const QString& b) {
+    const int r = collator.compare(a, b);
+    return r != 0 ? r < 0 : a < b;
+  };
+  // The rough order is nearly always right, so inserting into the exact order costs
+  // one collator comparison per name; a poor guess falls back to a plain sort.
+  std::sort(names.begin(), names.end(), roughLess);
+  const qsizetype limit = 4 * names.size() + 16;
+  qsizetype moves = 0;
+  for (qsizetype i = 1; i < names.size(); ++i) {
+    if (!less(names[i], names[i - 1])) continue;
+    QString moving = std::move(names[i]);
+    qsizetype j = i;
+    do {
+      names[j] = std::move(names[j - 1]);
+      --j;
+      ++moves;
+    } while (j > 0 && less(moving, names[j - 1]));
+    names[j] = std::move(moving);
+    if (moves > limit) {
+      std::sort(names.begin(), names.end(), less);
+      return;
+    }
+  }
+}
