@@ -44,12 +44,16 @@ const QString& LineStore::head(qsizetype index) const {
 }
 
 QString LineStore::tail(qsizetype index) const {
+  return tailView(index).toString();
+}
+
+QAnyStringView LineStore::tailView(qsizetype index) const {
   const Line& line = lines_[size_t(index)];
   const qsizetype n = qsizetype(line.size & ~kWide);
   if (n == 0) return {};
   const char* from = chunks_[size_t(line.where >> 32)].get() + (line.where & 0xFFFFFFFFu);
-  if (line.size & kWide) return QString(reinterpret_cast<const QChar*>(from), n);
-  return QString::fromLatin1(from, n);
+  if (line.size & kWide) return QStringView(reinterpret_cast<const char16_t*>(from), n);
+  return QLatin1StringView(from, n);
 }
 
 void LineStore::clear() {

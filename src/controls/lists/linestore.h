@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAnyStringView>
 #include <QString>
 #include <deque>
 #include <memory>
@@ -18,6 +19,10 @@ class LineStore {
   QString at(qsizetype index) const;  // the head followed by the tail
   const QString& head(qsizetype index) const;
   QString tail(qsizetype index) const;
+  QAnyStringView tailView(qsizetype index) const;  // valid while the store is unchanged
+  bool sameHead(qsizetype a, qsizetype b) const {
+    return lines_[size_t(a)].head == lines_[size_t(b)].head;
+  }
   qint64 number(qsizetype index) const { return lines_[size_t(index)].number; }
 
  private:

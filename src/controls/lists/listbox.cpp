@@ -33,6 +33,11 @@ class ListBoxModel : public QAbstractListModel {
     const qsizetype fromSource = source ? source->lineCount() : 0;
     return index < fromSource ? source->line(index) : lines.at(index - fromSource);
   }
+  qreal width(qsizetype index, TextWidths& widths) const {
+    const qsizetype fromSource = source ? source->lineCount() : 0;
+    return index < fromSource ? source->width(index, widths)
+                              : widths.of(lines.at(index - fromSource));
+  }
 
   int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : shown; }
 
@@ -100,28 +105,25 @@ class LineDelegate : public QStyledItemDelegate {
   ListBox* box_;
 };
 
-// Widths of lines from the advances of their characters, Latin-1 ones looked up once.
-class Advances {
- public:
-  explicit Advances(const QFont& font) : metrics_(font) { known_.fill(-1); }
-  // Text beyond Latin-1 is measured whole: shaping may join its characters.
-  int width(const QString& text) {
+}  // namespace
+
+TextWidths::TextWidths(const QFont& font) : metrics_(font) {
+  known_.fill(-1);
+}
+
+// Text beyond Latin-1 is measured whole: shaping may join its characters.
+qreal TextWidths::of(QAnyStringView text) {
+  return text.visit([this](auto view) -> qreal {
     qreal sum = 0;
-    for (const QChar c : text) {
-      const char16_t u = c.unicode();
-      if (u > 0xFF) return int(std::ceil(metrics_.horizontalAdvance(text)));
-      if (known_[u] < 0) known_[u] = metrics_.horizontalAdvance(c);
+    for (const auto c : view) {
+      const char32_t u = QChar(c).unicode();
+      if (u > 0xFF) return metrics_.horizontalAdvance(view.toString());
+      if (known_[u] < 0) known_[u] = metrics_.horizontalAdvance(QChar(u));
       sum += known_[u];
     }
-    return int(std::ceil(sum));
-  }
-
- private:
-  QFontMetricsF metrics_;
-  std::array<qreal, 256> known_;
-};
-
-}  // namespace
+    return sum;
+  });
+}
 
 ListBox::ListBox(QWidget* parent)
     : QListView(parent), model_(new ListBoxModel(this)), syncTimer_(new QTimer(this)) {
@@ -242,10 +244,10 @@ void ListBox::syncView(bool showSelection) {
 void ListBox::measureNewLines() {
   const qsizetype shown = model_->shown;
   if (measured_ >= shown) return;
-  Advances advances(font());
-  for (qsizetype i = measured_; i < shown; ++i) {
-    widest_ = std::max(widest_, advances.width(model_->line(i)));
-  }
+  TextWidths widths(font());
+  qreal widest = widest_;
+  for (qsizetype i = measured_; i < shown; ++i) widest = std::max(widest, model_->width(i, widths));
+  widest_ = int(std::ceil(widest));
   measured_ = shown;
 }
 

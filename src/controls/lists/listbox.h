@@ -1,10 +1,24 @@
 #pragma once
 
+#include <QAnyStringView>
+#include <QFontMetricsF>
 #include <QListView>
 #include <QString>
+#include <array>
 
 class QTimer;
 class ListBoxModel;
+
+// Widths of text as a list draws it, in pixels, from the advances of its characters.
+class TextWidths {
+ public:
+  explicit TextWidths(const QFont& font);
+  qreal of(QAnyStringView text);
+
+ private:
+  QFontMetricsF metrics_;
+  std::array<qreal, 256> known_;  // Latin-1 advances, looked up once
+};
 
 // Lines a list shows that are kept elsewhere as facts, composed only when read.
 class LineSource {
@@ -12,6 +26,9 @@ class LineSource {
   virtual ~LineSource() = default;
   virtual qsizetype lineCount() const = 0;
   virtual QString line(qsizetype index) const = 0;
+  // The width of line `index` as drawn. A source may add up the widths of its parts
+  // without composing it, and give 0 for a line as wide as the line before.
+  virtual qreal width(qsizetype index, TextWidths& widths) const { return widths.of(line(index)); }
 };
 
 // A list box whose model holds the truth at once (lines, count, selection) while the
