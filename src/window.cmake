@@ -14,6 +14,8 @@ vistara_room(vistara_window FOLDERS app search viewing photo player
     app/windowsize.cpp
     app/wiring.cpp
     search/drives.cpp
+    search/foundfiles.cpp
+    search/foundfiles.h
     search/mediakind.cpp
     search/search.cpp
     viewing/navigation.cpp

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -32,6 +34,19 @@ QStringList lines(const ListBox* list) {
   QStringList out;
   for (int i = 0; i < list->listCount(); ++i) out.append(list->list(i));
   return out;
+}
+
+// The line is drawn whole: the view gives it room for all its text, and the horizontal
+// scroll bar, dragged to its end, brings the end of that text into view.
+void verifyDrawnWhole(ListBox* list, int row) {
+  QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), list->listCount(), 10000);
+  const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+  const int needed = list->fontMetrics().horizontalAdvance(list->list(row)) + 2 * margin;
+  list->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+  const QRect rect = list->visualRect(list->model()->index(row, 0));
+  QVERIFY2(rect.width() >= needed, qPrintable(QString("%1 < %2").arg(rect.width()).arg(needed)));
+  QVERIFY2(rect.left() + needed <= list->viewport()->width(),
+           qPrintable(QString("the line ends at %1").arg(rect.left() + needed)));
 }
 
 // Starts a search of `folder` for `patterns` the way a person does.
@@ -289,7 +304,9 @@ class SearchTest : public QObject {
     QCOMPARE(w.fileCount, 2);
   }
 
-  void searchFindingNothingKeepsTheLabel() {
+  // A search that finds nothing shows zero files; until it ends, the figures of the
+  // search before stay.
+  void searchFindingNothingShowsZeroFiles() {
     TestTree tree;
     tree.file("full/a.avi", 2560000);
     tree.folder("empty/sub");
@@ -297,13 +314,29 @@ class SearchTest : public QObject {
     FileFind& w = *t_.window;
     search(w, tree.path("full"), kFilms);
     QCOMPARE(w.lblConta->text(), QStringLiteral("2,5 MB em  1 Arquivos"));
+    QString during;
+    QTimer::singleShot(0, &w, [&] { during = w.lblConta->text(); });  // in the event run
     search(w, tree.path("empty"), kFilms);
+    QCOMPARE(during, QStringLiteral("2,5 MB em  1 Arquivos"));
     QCOMPARE(w.List1->listCount(), 0);
     QCOMPARE(w.List2->listCount(), 0);
     QCOMPARE(w.fileCount, 0);
     QCOMPARE(w.totalBytes, qint64(0));
-    QCOMPARE(w.lblConta->text(), QStringLiteral("2,5 MB em  1 Arquivos"));
+    QCOMPARE(w.lblConta->text(), QStringLiteral("0, MB em  0 Arquivos"));
+    QTRY_COMPARE(static_cast<QLabel*>(w.lblConta)->text(), QStringLiteral("0, MB em  0 Arquivos"));
     verifyIdle(w);
+  }
+
+  // A line longer than the others is drawn whole, wherever it stands in the list.
+  void longLinesAreDrawnWhole() {
+    TestTree tree;
+    const QString longName = QString(120, QChar('w')) + ".jpg";
+    tree.file("a/" + longName, 5 * 1024 * 1024);
+    tree.file("a/z.jpg", 10);
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    QCOMPARE(w.List1->list(1), fileLine(longName, "5.120"));
+    verifyDrawnWhole(w.List1, 1);
   }
 
   void pathLineRule_data() {
@@ -445,7 +478,6 @@ class SearchTest : public QObject {
     TestTree tree;
     for (const char* f : {"start/a/1.avi", "start/b/2.avi"}) tree.file(f);
     FileFind& w = *t_.window;
-    const QString label = w.lblConta->text();
     QVERIFY(w.Dir1->setPath(tree.path("start")));
     typeInto(w.Text1, kFilms);
     if (beforeTheClick) {
@@ -456,7 +488,7 @@ class SearchTest : public QObject {
     clickButton(w.cmdIniciar);
     QCOMPARE(w.fileCount, 0);
     QCOMPARE(w.List2->listCount(), 0);
-    QCOMPARE(w.lblConta->text(), label);
+    QCOMPARE(w.lblConta->text(), QStringLiteral("0, MB em  0 Arquivos"));
     QVERIFY(t_.messages->shown.isEmpty());
     verifyIdle(w);
   }
@@ -575,14 +607,19 @@ class SearchTest : public QObject {
       QVERIFY(tree.rawFile("big", QString::asprintf("f%06d.jpg", i).toLatin1(), i % 3));
       QVERIFY(tree.rawFile("big", QString::asprintf("f%06d.jpgx", i).toLatin1()));
     }
+    const QByteArray longName = "f080000" + QByteArray(100, 'm') + ".jpg";  // far down the list
+    QVERIFY(tree.rawFile("big", longName));
     FileFind& w = *t_.window;
     search(w, tree.root(), kPhotos);
-    QCOMPARE(w.fileCount, 100000);
-    QCOMPARE(w.List1->listCount(), 200000);
+    QCOMPARE(w.fileCount, 100001);
+    QCOMPARE(w.List1->listCount(), 200002);
     QCOMPARE(w.List2->list(0), tree.path("big/f000000.jpg"));
-    QCOMPARE(w.List2->list(99999), tree.path("big/f099999.jpg"));
-    QCOMPARE(w.List1->list(199998), folderLine(tree.path("big")));
-    QCOMPARE(w.List1->listIndex(), 199999);
+    QCOMPARE(w.List2->list(100000), tree.path("big/f099999.jpg"));
+    QCOMPARE(w.List1->list(200000), folderLine(tree.path("big")));
+    QCOMPARE(w.List1->listIndex(), 200001);
+    const int k = w.List2->list(80000).endsWith(QString::fromLatin1(longName)) ? 80000 : 80001;
+    QCOMPARE(w.List2->list(k), tree.path("big/" + QString::fromLatin1(longName)));
+    verifyDrawnWhole(w.List1, 2 * k + 1);
   }
 
   void nameThatIsNotUtf8() {

@@ -38,7 +38,11 @@ FileFind::FileFind(FileFindServices services)
   Form_Load();
 }
 
-FileFind::~FileFind() = default;
+// The result lists show found_, which goes before the controls do.
+FileFind::~FileFind() {
+  List1->clear();
+  List2->clear();
+}
 
 void FileFind::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

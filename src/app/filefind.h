@@ -23,6 +23,7 @@
 #include "files/folderreader.h"
 #include "files/volumes.h"
 #include "media/mediaplayer.h"
+#include "search/foundfiles.h"
 
 // What the window stands on that tests may replace; empty members take the real ones.
 struct FileFindServices {
@@ -190,7 +191,8 @@ class FileFind : public QWidget {
   QSize frameExtra() const;
 
   std::unique_ptr<VolumeSource> volumes_;
-  FolderReader walkReader_;          // the search's folder reads, handed to Dir2 and File1
+  FolderReader walkReader_;             // the search's folder reads, handed to Dir2 and File1
+  FoundFiles found_;                    // what List1 and List2 show after a search
   FolderReader browseReader_{1, 1, 1};  // Dir1's, one at a time, given up after a moment
   std::unique_ptr<MessageSink> messages_;
   MediaPlayerFactory playerFactory_;

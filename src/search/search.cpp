@@ -6,23 +6,13 @@
 
 #include "app/filefind.h"
 #include "files/stackroom.h"
-#include "text/numberformat.h"
+#include "search/foundfiles.h"
 
 namespace {
 
 // Stack kept free below a folder step before it descends: enough for the event run and
 // the next levels. Deeper than that (tens of thousands of levels) the tree is not entered.
 constexpr std::size_t kStackReserve = 512 * 1024;
-
-QString statisticsText(qint64 totalBytes, int fileCount) {
-  return formatTwoDecimals(double(totalBytes) / 1024000.0) + QStringLiteral(" MB em ") +
-         plainNumberText(fileCount) + QStringLiteral(" Arquivos");
-}
-
-QString fileLine(const QString& name, qint64 length) {
-  return QStringLiteral("       ") + name + QStringLiteral("  ") +
-         formatThousands(double(length) / 1024.0) + QStringLiteral(" KB");
-}
 
 }  // namespace
 
@@ -43,6 +33,9 @@ void FileFind::cmdIniciar_Click() {
   List1->setVisible(false);
   List1->clear();
   List2->clear();
+  found_.clear();
+  List1->setSource(&found_.resultLines());
+  List2->setSource(&found_.pathLines());
   List1->setVisible(true);
 
   walkReader_.setPatterns(Text1->text());
@@ -58,6 +51,9 @@ void FileFind::cmdIniciar_Click() {
     Dir2->setPath(start);  // runs the whole walk before it returns
   }
   walkReader_.stop();  // what was read ahead of a stop is let go
+  // The figures as they stand, for a search that found nothing too; no longer composed
+  // from values the next search resets.
+  lblConta->setText(statisticsText(totalBytes, fileCount));
 
   for (QWidget* kind : {optFilme, optFoto, optMusica, optSom}) kind->setEnabled(true);
   cmdBusca->setEnabled(true);
@@ -79,21 +75,20 @@ void FileFind::scanFolder() {
   File1->setPath(Dir2->path());
   File1->setPattern(Text1->text());
   if (File1->listCount() != 0) {
-    const QString folder = Dir2->path();
-    const QString folderLine = QStringLiteral("--> ") + folder;  // one string for all its lines
+    const QString folder = Dir2->path();  // one string for all its lines
     const QString pathHead = withTrailingSeparator(folder);
     const int last = File1->listCount() - 1;
     for (int i = 0; i <= last; ++i) {
       File1->setListIndex(i);
       const QString name = File1->fileName();
       const qint64 length = walkReader_.fileLength(pathHead + name);
-      if (length < 0) continue;  // gone since the folder was read, or unreadable
-      List1->addItem(folderLine, QString());
-      List2->addItem(pathHead, name);
+      if (length < 0) continue;          // gone since the folder was read, or unreadable
+      found_.add(folder, name, length);  // its folder line, path line and file line
+      List1->linesAdded();
+      List2->linesAdded();
       ++fileCount;
       totalBytes += length;
-      List1->addItem(fileLine(name, length));
-      lblConta->setText(statisticsText(totalBytes, fileCount));
+      lblConta->setTextFrom([this] { return statisticsText(totalBytes, fileCount); });
       const int newest = List1->listCount() - 1;
       List1->setSelected(newest, false);
       List1->setListIndex(newest);

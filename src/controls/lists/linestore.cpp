@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-void LineStore::add(const QString& head, QStringView tail) {
-  Line line{0, kNoHead, 0};
+void LineStore::add(const QString& head, QStringView tail, qint64 number) {
+  Line line{0, kNoHead, 0, number};
   if (!head.isEmpty()) {
     const bool same = !heads_.empty() && heads_.back().constData() == head.constData() &&
                       heads_.back().size() == head.size();
@@ -32,17 +32,28 @@ void LineStore::add(const QString& head, QStringView tail) {
 
 QString LineStore::at(qsizetype index) const {
   if (index < 0 || index >= size()) return {};
+  const QString& text = head(index);
+  if ((lines_[size_t(index)].size & ~kWide) == 0) return text;  // the shared head, no copy
+  return text + tail(index);
+}
+
+const QString& LineStore::head(qsizetype index) const {
+  static const QString none;
+  const quint32 at = lines_[size_t(index)].head;
+  return at == kNoHead ? none : heads_[at];
+}
+
+QString LineStore::tail(qsizetype index) const {
+  return tailView(index).toString();
+}
+
+QAnyStringView LineStore::tailView(qsizetype index) const {
   const Line& line = lines_[size_t(index)];
-  QString text = line.head == kNoHead ? QString() : heads_[line.head];
   const qsizetype n = qsizetype(line.size & ~kWide);
-  if (n == 0) return text;  // the shared head itself, no copy
+  if (n == 0) return {};
   const char* from = chunks_[size_t(line.where >> 32)].get() + (line.where & 0xFFFFFFFFu);
-  if (line.size & kWide) {
-    text += QStringView(reinterpret_cast<const char16_t*>(from), n);
-  } else {
-    text += QLatin1String(from, n);
-  }
-  return text;
+  if (line.size & kWide) return QStringView(reinterpret_cast<const char16_t*>(from), n);
+  return QLatin1StringView(from, n);
 }
 
 void LineStore::clear() {

@@ -2,9 +2,14 @@
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 #include "controls/keys.h"
 #include "controls/lists/linestore.h"
@@ -14,13 +19,25 @@ constexpr int kSyncMs = 33;  // the view catches up at most about 30 times a sec
 }  // namespace
 
 // Rows become visible to the view only when it syncs; the lines themselves are
-// complete at once.
+// complete at once: those of the source, then those added here.
 class ListBoxModel : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
 
+  const LineSource* source = nullptr;
   LineStore lines;
   int shown = 0;
+
+  qsizetype total() const { return (source ? source->lineCount() : 0) + lines.size(); }
+  QString line(qsizetype index) const {
+    const qsizetype fromSource = source ? source->lineCount() : 0;
+    return index < fromSource ? source->line(index) : lines.at(index - fromSource);
+  }
+  qreal width(qsizetype index, TextWidths& widths) const {
+    const qsizetype fromSource = source ? source->lineCount() : 0;
+    return index < fromSource ? source->width(index, widths)
+                              : widths.of(lines.at(index - fromSource));
+  }
 
   int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : shown; }
 
@@ -33,30 +50,91 @@ class ListBoxModel : public QAbstractListModel {
 
   QVariant data(const QModelIndex& index, int role) const override {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown) return {};
-    return lines.at(index.row());
+    return line(index.row());
   }
 
-  void catchUp() {
-    const int total = int(lines.size());
-    if (total > shown) {
-      beginInsertRows(QModelIndex(), shown, total - 1);
-      shown = total;
-      endInsertRows();
-    }
+  // True when rows were added to the view.
+  bool catchUp() {
+    const int all = int(total());
+    if (all <= shown) return false;
+    beginInsertRows(QModelIndex(), shown, all - 1);
+    shown = all;
+    endInsertRows();
+    return true;
   }
 
   void reset() {
     beginResetModel();
+    source = nullptr;
     lines.clear();
     shown = 0;
     endResetModel();
   }
 };
 
+namespace {
+
+// The view's cursor only: the selection is the list's, so the view keeps none of its own.
+class CursorOnly : public QItemSelectionModel {
+ public:
+  using QItemSelectionModel::QItemSelectionModel;
+  void select(const QModelIndex&, QItemSelectionModel::SelectionFlags) override {}
+  void select(const QItemSelection&, QItemSelectionModel::SelectionFlags) override {}
+};
+
+// Draws the list's selected line as selected, and gives every line the width of the
+// widest, so no line is cut and the horizontal scroll reaches the end of each.
+class LineDelegate : public QStyledItemDelegate {
+ public:
+  explicit LineDelegate(ListBox* box) : QStyledItemDelegate(box), box_(box) {}
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const int own = option.fontMetrics.horizontalAdvance(index.data().toString());
+    size.setWidth(std::max(size.width(), size.width() - own + box_->widestLine()));
+    return size;
+  }
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->state.setFlag(QStyle::State_Selected, index.row() == box_->listIndex());
+  }
+
+ private:
+  ListBox* box_;
+};
+
+}  // namespace
+
+TextWidths::TextWidths(const QFont& font) : metrics_(font) {
+  known_.fill(-1);
+}
+
+// Text beyond Latin-1 is measured whole: shaping may join its characters.
+qreal TextWidths::of(QAnyStringView text) {
+  return text.visit([this](auto view) -> qreal {
+    qreal sum = 0;
+    for (const auto c : view) {
+      const char32_t u = QChar(c).unicode();
+      if (u > 0xFF) return metrics_.horizontalAdvance(view.toString());
+      if (known_[u] < 0) known_[u] = metrics_.horizontalAdvance(QChar(u));
+      sum += known_[u];
+    }
+    return sum;
+  });
+}
+
 ListBox::ListBox(QWidget* parent)
     : QListView(parent), model_(new ListBoxModel(this)), syncTimer_(new QTimer(this)) {
   setModel(model_);
+  QItemSelectionModel* previous = selectionModel();
+  setSelectionModel(new CursorOnly(model_, this));
+  delete previous;
+  setItemDelegate(new LineDelegate(this));
   setUniformItemSizes(true);
+  setTextElideMode(Qt::ElideNone);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);  // no table of rows to scroll by
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   syncTimer_->setSingleShot(true);
@@ -79,20 +157,33 @@ void ListBox::addItem(const QString& head, const QString& tail) {
   scheduleSync();
 }
 
+void ListBox::setSource(const LineSource* source) {
+  Q_ASSERT(listCount() == 0);
+  model_->source = source;
+  scheduleSync();
+}
+
+void ListBox::linesAdded() {
+  scheduleSync();
+}
+
 void ListBox::clear() {
-  syncing_ = true;
-  model_->reset();
-  syncing_ = false;
+  {
+    const QScopedValueRollback<bool> quiet(syncing_, true);
+    model_->reset();
+  }
   index_ = -1;
+  widest_ = 0;
+  measured_ = 0;
 }
 
 int ListBox::listCount() const {
-  return int(model_->lines.size());
+  return int(model_->total());
 }
 
 QString ListBox::list(int index) const {
   if (index < 0 || index >= listCount()) return {};
-  return model_->lines.at(index);
+  return model_->line(index);
 }
 
 QString ListBox::text() const {
@@ -130,18 +221,34 @@ void ListBox::scheduleSync() {
 void ListBox::syncView(bool showSelection) {
   QElapsedTimer clock;
   clock.start();
-  syncing_ = true;
-  model_->catchUp();
-  if (isVisible()) executeDelayedItemsLayout();
+  const QScopedValueRollback<bool> quiet(syncing_, true);
+  const int widestBefore = widest_;
+  const bool grew = model_->catchUp();
+  if (isVisible()) {
+    measureNewLines();
+    if (!grew && widest_ != widestBefore) scheduleDelayedItemsLayout();
+    executeDelayedItemsLayout();
+  }
   if (index_ < 0) {
-    selectionModel()->clear();
+    selectionModel()->clearCurrentIndex();
   } else if (index_ < model_->shown) {
     const QModelIndex idx = model_->index(index_);
-    selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(idx, QItemSelectionModel::NoUpdate);
     if (showSelection) scrollTo(idx);
   }
-  syncing_ = false;
+  viewport()->update();  // the selected line is drawn from the list's own selection
   syncTimer_->setInterval(int(std::clamp<qint64>(clock.elapsed() * 20, kSyncMs, 1000)));
+}
+
+// Only the lines added since the last time are measured, and only while they can be seen.
+void ListBox::measureNewLines() {
+  const qsizetype shown = model_->shown;
+  if (measured_ >= shown) return;
+  TextWidths widths(font());
+  qreal widest = widest_;
+  for (qsizetype i = measured_; i < shown; ++i) widest = std::max(widest, model_->width(i, widths));
+  widest_ = int(std::ceil(widest));
+  measured_ = shown;
 }
 
 void ListBox::onViewCurrentChanged(const QModelIndex& current) {
@@ -175,10 +282,8 @@ void ListBox::focusInEvent(QFocusEvent* event) {
   emit gotFocus();
   // Getting the focus selects nothing, though the view makes its first row current
   // when it has none.
-  const bool wasSyncing = syncing_;
-  syncing_ = true;
+  const QScopedValueRollback<bool> quiet(syncing_, true);
   QListView::focusInEvent(event);
-  syncing_ = wasSyncing;
 }
 
 // A press picks the line under the mouse where the person scrolled the list to: the view
@@ -191,4 +296,19 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
   const int clicksBefore = clicks_;
   QListView::mousePressEvent(event);
   if (pressed.isValid() && pressed.row() == index_ && clicks_ == clicksBefore) raiseClick();
+}
+
+// Widths depend on the font: a new one measures every line again.
+void ListBox::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) {
+    widest_ = 0;
+    measured_ = 0;
+    scheduleSync();
+  }
+  QListView::changeEvent(event);
+}
+
+void ListBox::showEvent(QShowEvent* event) {
+  scheduleSync();  // lines added while hidden are measured now
+  QListView::showEvent(event);
 }
