@@ -16,9 +16,11 @@
 namespace {
 
 const QString kFolder = QStringLiteral(VISTARA_TEST_DATA "/playthrough/");
-// How long opening a film may take, and how long the tracking tick may take to notice
-// an end: the tick comes every interval, so an end is seen at most that late.
+// How long opening a film should take, and how long it may take on a loaded machine
+// before it counts as a stall. The tracking tick comes every interval, so an end is
+// seen at most that late: the advance is due one interval and the opening after it.
 constexpr double kOpenSlack = 1.0;
+constexpr double kStallSlack = 3.0;
 // A round stands still this long only when the advance stalled.
 constexpr double kStillSeconds = 15;
 
@@ -64,7 +66,9 @@ class Round : public QObject {
  public:
   QList<Seen> files = expectedFiles();
   QStringList timeline;
-  QStringList faults;
+  QStringList faults;  // stalls: something never came, or came far too late
+  QStringList slow;    // came, but later than a person should wait
+  double seconds = 0;  // the round's length
 
   void play() {
     TestWindow t = makeRealPlayerWindow();
@@ -86,6 +90,7 @@ class Round : public QObject {
     QTest::mouseClick(w.cmdMostraArq, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(done_, int(bound() * 1000) + 60000);
     watch.stop();
+    seconds = now();
     judge(w.Timer1->interval() / 1000.0);
     w_ = nullptr;
   }
@@ -115,6 +120,11 @@ class Round : public QObject {
       for (int i = 0; i < files.size(); ++i)
         if (files[i].name == name) next = i;
       if (next < 0) return;
+      // A file that ended between two looks let go no later than the advance.
+      if (current_ >= 0 && files[current_].running >= 0 && files[current_].ended < 0) {
+        files[current_].ended = now();
+        note("ended");
+      }
       current_ = next;
       files[next].selected = now();
       lastChange_ = now();
@@ -157,6 +167,13 @@ class Round : public QObject {
   }
 
   void fault(const Seen& s, const QString& what) { faults << s.name + ": " + what; }
+  // Later than `slack`: slow; later than the stall's slack as well: a stall.
+  void late(const Seen& s, double took, double slack, const QString& what) {
+    if (took > slack + kStallSlack - kOpenSlack)
+      fault(s, what.arg(took));
+    else if (took > slack)
+      slow << s.name + ": " + what.arg(took);
+  }
 
   // Every film started in turn, soon after the one before it ended; it moved; the
   // broken ones were passed over; the whole round took no longer than its films.
@@ -168,23 +185,20 @@ class Round : public QObject {
         fault(s, "never reached");
         break;
       }
-      if (s.selected - before > gap)
-        fault(s, QString("reached %1 s after the one before let go").arg(s.selected - before));
+      late(s, s.selected - before, gap, "reached %1 s after the one before let go");
       if (s.length > 0) {
         if (s.running < 0) {
           fault(s, "never played");
           break;
         }
-        if (s.running - s.selected > kOpenSlack)
-          fault(s, QString("played %1 s after it was reached").arg(s.running - s.selected));
+        late(s, s.running - s.selected, kOpenSlack, "played %1 s after it was reached");
         if (s.furthest < std::min(1.0, s.length / 2)) fault(s, "its position never moved");
         if (s.picture && !s.pictureMoved) fault(s, "its picture never moved");
         if (s.ended < 0) {
           fault(s, "never ended");
           break;
         }
-        if (s.ended - s.running > s.length + kOpenSlack)
-          fault(s, QString("ended %1 s after it began").arg(s.ended - s.running));
+        late(s, s.ended - s.running, s.length + kOpenSlack, "ended %1 s after it began");
       } else if (s.running < 0 && s.given < 0) {
         fault(s, "neither played nor given up");
         break;
@@ -192,7 +206,7 @@ class Round : public QObject {
       if (s.strangePicture) fault(s, "showed a picture, having none");
       before = s.ended >= 0 ? s.ended : s.given;
     }
-    if (done_ && now() > bound()) fault(files.last(), QString("round took %1 s").arg(now()));
+    if (now() > bound()) fault(files.last(), QString("round took %1 s").arg(now()));
   }
 };
 
@@ -204,20 +218,23 @@ class TestPlayerPlaythrough : public QObject {
  private slots:
   void everyFilmPlaysThrough() {
     const int rounds = qMax(1, qEnvironmentVariableIntValue("VISTARA_SOAK_ROUNDS"));
-    int stalls = 0;
+    int stalls = 0, slow = 0;
     for (int r = 1; r <= rounds; ++r) {
       Round round;
       QVERIFY2(round.files.size() == 12, "the play-through fixtures are missing");
       round.play();
-      if (round.faults.isEmpty()) {
-        qInfo("round %d: played through", r);
+      if (round.faults.isEmpty() && round.slow.isEmpty()) {
+        qInfo("round %d: played through in %.1f s", r, round.seconds);
         continue;
       }
-      ++stalls;
-      qInfo("round %d stalled:\n  %s\ntimeline:\n  %s", r, qPrintable(round.faults.join("\n  ")),
+      stalls += !round.faults.isEmpty();
+      slow += !round.slow.isEmpty();
+      qInfo("round %d %s:\n  %s\ntimeline:\n  %s", r,
+            round.faults.isEmpty() ? "played through, slowly" : "stalled",
+            qPrintable((round.faults + round.slow).join("\n  ")),
             qPrintable(round.timeline.join("\n  ")));
     }
-    qInfo("rounds %d, stalls %d", rounds, stalls);
+    qInfo("rounds %d, stalls %d (rounds with a slow start or advance: %d)", rounds, stalls, slow);
     QCOMPARE(stalls, 0);
   }
 };
