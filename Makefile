@@ -4,7 +4,7 @@ JOBS     ?= $(shell nproc)
 WERROR   := $(if $(filter true,$(CI)),ON,OFF)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVISTARA_WERROR=$(WERROR)
 
-.PHONY: all deps build build-sanitized run test test-fast test-sanitized bench format fuzz clean mutants
+.PHONY: all deps build build-sanitized run test test-fast test-sanitized bench format fuzz clean mutants soak
 
 # The sanitized build: AddressSanitizer and UndefinedBehaviorSanitizer over every test.
 SAN_BUILD ?= build-asan
@@ -47,6 +47,11 @@ bench: build
 .PHONY: package
 package: build
 	@cmake --build $(BUILD) --target package
+
+# Films played through by automatic advance, 20 rounds on Xvfb beside two busy processes
+# (long: not part of `make test`). Prints `rounds N, stalls K`.
+soak: build
+	@scripts/soak $(BUILD)
 
 # Wrong programs must fail the window's tests (long: not part of `make test`).
 mutants: deps

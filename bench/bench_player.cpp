@@ -6,10 +6,16 @@
 // size's share against that of size 0, measured in the same run:
 // `player.cpu_size0`, `player.cpu_size2`, `player.cpu_size4`, `player.cpu_ratio2`,
 // `player.cpu_ratio4`.
+// First of all, what playing costs in memory: the growth of the process's resident size
+// over what it used before the first file, while a 2-hour film and a 10-minute song play
+// (`player.rss_film_mb`, `player.rss_song_mb`; bound 80), and the share of a core the
+// program takes during a song's first 5 s (`player.cpu_song_start`), when its sound is
+// synthesised.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -20,8 +26,9 @@
 #include <vector>
 
 #include "app/filefind.h"
-#include "median.h"
 #include "media/mpvplayer.h"
+#include "median.h"
+#include "support/memory.h"
 
 namespace {
 
@@ -67,6 +74,67 @@ double cpuShare(FileFind& w, int line) {
   return (cpuSeconds() - cpu) / (wall.nsecsElapsed() / 1e9);
 }
 
+// A 2-hour film made of one 10 s film repeated (stream copy: seconds to write), 640 x 360
+// at about 0.5 Mbit/s (450 MB): far more than any read-ahead should hold. False without
+// ffmpeg.
+bool makeLongFilm(const QString& path) {
+  const QString part = path + ".part.avi";
+  const auto run = [](const QStringList& args) {
+    QProcess ff;
+    ff.start("ffmpeg", QStringList{"-nostdin", "-hide_banner", "-loglevel", "error", "-y"} + args);
+    return ff.waitForFinished(600000) && ff.exitStatus() == QProcess::NormalExit &&
+           ff.exitCode() == 0;
+  };
+  const bool made = run({"-f", "lavfi", "-i", "testsrc=size=640x360:rate=25:duration=10", "-f",
+                         "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=10", "-c:v",
+                         "mpeg4", "-b:v", "500k", "-c:a", "libmp3lame", "-b:a", "64k", part}) &&
+                    run({"-stream_loop", "719", "-i", part, "-c", "copy", path});
+  QFile::remove(part);
+  return made;
+}
+
+// A 10-minute song of one channel: a note every quarter second, each held for 0.2 s.
+void writeLongSong(const QString& path) {
+  QByteArray track;
+  const auto delta = [&](int ticks) {  // variable-length quantity
+    QByteArray v(1, char(ticks & 0x7F));
+    while (ticks >>= 7) v.prepend(char(0x80 | (ticks & 0x7F)));
+    track += v;
+  };
+  track += QByteArray::fromHex("00c000");  // piano
+  for (int i = 0; i < 2400; ++i) {         // 96 ticks a beat at 120 bpm: 48 ticks a note
+    delta(i ? 10 : 0);
+    track += char(0x90) + QByteArray(1, char(48 + i % 24)) + char(100);
+    delta(38);
+    track += char(0x80) + QByteArray(1, char(48 + i % 24)) + char(0);
+  }
+  track += QByteArray::fromHex("00ff2f00");
+  QByteArray song = QByteArray::fromHex("4d546864000000060000000100604d54726b");
+  for (int shift : {24, 16, 8, 0}) song += char((track.size() >> shift) & 0xFF);
+  QFile out(path);
+  if (out.open(QIODevice::WriteOnly)) out.write(song + track);
+}
+
+// The peak resident size, in MB over `before`, while `line` plays for `seconds`; -1 when
+// it does not play. Also the share of a core over those seconds.
+double growthWhilePlaying(FileFind& w, int line, double before, int seconds, double* share) {
+  resetPeakResident();
+  const double cpu = cpuSeconds();
+  QElapsedTimer wall;
+  wall.start();
+  if (openMs(w, line) < 0) {
+    std::fprintf(stderr, "%s did not play\n", qPrintable(w.List2->text()));
+    return -1;
+  }
+  runFor(seconds * 1000 - int(wall.elapsed()));
+  if (w.AMovie1->state() != MediaPlayer::State::Running) {
+    std::fprintf(stderr, "%s stopped playing\n", qPrintable(w.List2->text()));
+    return -1;
+  }
+  if (share) *share = (cpuSeconds() - cpu) / (wall.nsecsElapsed() / 1e9);
+  return peakResidentMb() - before;
+}
+
 // Steps the size button until the player shows `size`.
 void showAtSize(FileFind& w, int size) {
   while (w.AMovie1->displaySize() != size) w.cmdMenorFilme->click();
@@ -84,12 +152,36 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   for (const char* name : {"a.avi", "b.avi"}) QFile::copy(source, dir.filePath(name));
   for (const char* name : {"c.avi", "d.avi"}) QFile::copy(large, dir.filePath(name));
+  QTemporaryDir longDir;
+  // Listed song first: a search leaves the last line selected, and selecting it again opens
+  // nothing.
+  writeLongSong(longDir.filePath("a-song.mid"));
+  const bool longFilm = makeLongFilm(longDir.filePath("b-film.avi"));
 
   FileFindServices services;
   services.messages = std::make_unique<SilentSink>();
   services.playerFactory = makeMpvPlayer;
   FileFind w(std::move(services));
   w.showCentred();
+  // Memory first, against the process before its first file.
+  w.Text1->setText("*.avi;*.mid");
+  w.Dir1->setPath(longDir.path());
+  w.cmdIniciar->click();
+  for (int i = 0; i < 100 && !w.cmdIniciar->isEnabled(); ++i) runFor(100);  // the search is over
+  resetPeakResident();
+  const double before = peakResidentMb();
+  double share = -1;
+  const double song = growthWhilePlaying(w, 1, before, 5, &share);
+  std::printf("player.rss_song_mb %.1f\n", song);
+  std::printf("player.cpu_song_start %.3f\n", share);
+  if (longFilm) {
+    const double film = growthWhilePlaying(w, 3, before, 8, nullptr);
+    std::printf("player.rss_film_mb %.1f\n", film);
+  } else {
+    std::fprintf(stderr, "no ffmpeg: no 2-hour film to play\n");
+  }
+  w.cmdBusca->click();  // back to searching, for the films below
+  w.Text1->setText("*.avi;*.mpg;*.mov");
   w.Dir1->setPath(dir.path());
   w.cmdIniciar->click();
   if (w.List2->listCount() != 4) {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
@@ -350,6 +351,31 @@ class TestMediaPlayer : public QObject {
     QTRY_VERIFY(view->hasPicture());
     QCOMPARE(view->size(), QSize(160, 120));
     QTRY_VERIFY_WITH_TIMEOUT(writer.state() == QProcess::NotRunning, 10000);
+  }
+
+  // A source that stops giving data mid-film (a share that no longer answers): the
+  // position stands still while the player plays. After 5 s that counts as the end, so
+  // that the automatic advance moves on; the log says why.
+  void aPositionStandingStillEndsTheFile() {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("stalls.avi");
+    QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QProcess writer;
+    writer.start("sh", {"-c", "{ head -c 12000 \"$0\"; sleep 60; } > \"$1\"",
+                        media("film-long-mpeg4.avi"), pipe});
+    MpvPlayer player(area_);
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("stalls.avi: the position stood still for 5 s"));
+    QSignalSpy opened(&player, &MediaPlayer::openComplete);
+    player.setFileName(pipe);
+    QVERIFY(opened.wait(10000));
+    QCOMPARE(player.state(), MediaPlayer::State::Running);
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_COMPARE_WITH_TIMEOUT(player.state(), MediaPlayer::State::Stopped, 15000);
+    QVERIFY2(clock.elapsed() >= 4000, qPrintable(QString::number(clock.elapsed())));
+    writer.kill();
+    writer.waitForFinished();
   }
 
   void afterTheEnd_data() {

@@ -1,6 +1,7 @@
 // The window with the real player, driven as a person drives it: moving to the next
-// and previous file over a film that cannot be played, dragging the position slider
-// while a film plays, and the first size a film larger than the panel is shown at.
+// and previous file over a film that cannot be played, the pause button after a move,
+// sound without a picture after a film, dragging the position slider while a film
+// plays, and the first size a film larger than the panel is shown at.
 #include <QFile>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -12,6 +13,7 @@
 #include "controls/timer.h"
 #include "media/mpvview.h"
 #include "support/fakes.h"
+#include "support/input.h"
 
 namespace {
 
@@ -105,6 +107,46 @@ class TestPlayerWindow : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
     QCOMPARE(w.List1->listIndex(), 5);
     QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  // Pausa, then Próximo: the next film plays, and the button says so.
+  void nextAfterAPauseReadsPausa() {
+    QTemporaryDir dir;
+    TestWindow t = playing(dir, {{"film-mjpeg-pcm.avi", "a.avi"}, {"film-mpeg4-mp3.avi", "b.avi"}});
+    FileFind& w = *t.window;
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
+    QTest::mouseClick(w.cmdPararFilme, Qt::LeftButton);
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Continuar"));
+    QTest::mouseClick(w.cmdProximo, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->currentPosition() > 0.5, 5000);
+    QCOMPARE(w.cmdPararFilme->text(), QStringLiteral("&Pausa"));
+    QTest::mouseClick(w.cmdPararFilme, Qt::LeftButton);  // one press pauses it
+    QCOMPARE(w.AMovie1->state(), MediaPlayer::State::Paused);
+  }
+
+  // A film with sound only looks the same reached from a film as opened first by a
+  // click: its name on black, nothing of the film before.
+  void soundOnlyFilmAfterAFilm() {
+    QTemporaryDir dir;
+    QFile::copy(kMedia + "film-mjpeg-pcm.avi", dir.filePath("a.avi"));
+    QFile::copy(kMedia + "../playthrough/g_audioonly.avi", dir.filePath("b.avi"));
+    TestWindow t = makeRealPlayerWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    searchFrom(w, dir.path());
+    auto* view = w.Picture1->findChild<MpvView*>();
+    clickLine(w.List1, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
+    const QImage first = view->grab().toImage();
+
+    clickLine(w.List1, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(view->hasPicture() && view->isVisible(), 10000);
+    QTest::mouseClick(w.cmdProximo, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(w.AMovie1->state(), MediaPlayer::State::Running, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.AMovie1->currentPosition() > 0.5, 5000);
+    QVERIFY(!view->hasPicture());
+    QCOMPARE(view->grab().toImage(), first);
   }
 
   // Dragging the thumb while the film plays seeks as it goes; the thumb stays under

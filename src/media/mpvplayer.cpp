@@ -29,11 +29,19 @@ constexpr int kLoadDeadlineMs = 15000;
 constexpr int kPictureGraceMs = 1000;
 // How far the engine's position of a sound may stray from our clock and still be taken.
 constexpr double kSoundSlack = 0.3;
+// A file whose position stands still this long while it should play is taken as ended,
+// so that the advance never waits for an end the engine does not report.
+constexpr int kStillMs = 5000;
 
-// Observed properties (reply_userdata of their change events).
-enum Property : uint64_t { kDuration = 1, kTimePos, kWidth, kHeight, kTurn, kEof, kAudioOut };
+// Observed properties (reply_userdata of their change events). Those of a file are
+// observed anew for each file once mpv has loaded it, tagged with the file's generation:
+// mpv reports a change only when the value differs from the last one it delivered, so an
+// observation kept across files would miss an end (eof-reached true, false for the next
+// file, true again, all before our thread drains the events) or a size the next file
+// shares, and a change of the old file could still be read as one of the new.
+enum Property : int { kDuration = 1, kTimePos, kWidth, kHeight, kTurn, kEof, kAudioOut };
 // Replies to our asynchronous requests, tagged with the file's generation.
-enum Reply : int { kLoad = 1, kSeek, kGetVideo, kGetDuration, kGetPosition };
+enum Reply : int { kLoad = 16, kSeek, kGetVideo, kGetDuration, kGetPosition };
 // The reply to the last setting of the part to render: the number of that setting,
 // marked by the top bit (apart from the file's replies, whatever its generation).
 constexpr uint64_t kPartMark = uint64_t(1) << 63;
@@ -45,9 +53,13 @@ const char* const kOptions[][2] = {
     {"terminal", "no"},
     {"msg-level", "all=no"},
     {"idle", "yes"},
-    // At the end the file stays loaded, paused on its last frame, so seeking back
-    // and running again work like on a stopped player.
+    // At the end the file stays loaded on its last frame, so seeking back and running
+    // again work like on a stopped player.
     {"keep-open", "yes"},
+    // Without this mpv pauses itself at the end, once the sound has drained. That pause
+    // is a global setting: arriving after the next file was asked for (the window moves
+    // on as soon as the end is known), it left the next file paused on its first frame.
+    {"keep-open-pause", "no"},
     {"vo", "libmpv"},
     {"hwdec", "no"},
     // The software renderer cannot turn a picture: it crops the unturned picture to
@@ -63,6 +75,10 @@ const char* const kOptions[][2] = {
     {"hr-seek-demuxer-offset", "0.6"},
     // Without it, IMA ADPCM sound seeks past 1.5 s end the file.
     {"cache", "yes"},
+    // What is read ahead of (and kept behind) the position: a local file needs little,
+    // and the defaults (150 and 50 MiB) hold hundreds of MB of a long film in memory.
+    {"demuxer-max-bytes", "16MiB"},
+    {"demuxer-max-back-bytes", "4MiB"},
     {"input-default-bindings", "no"},
     {"input-vo-keyboard", "no"},
     {"osc", "no"},
@@ -140,6 +156,13 @@ MpvPlayer::MpvPlayer(QWidget* area) : area_(area), view_(new MpvView(area)) {
   soundEnd_.setSingleShot(true);
   soundEnd_.setTimerType(Qt::PreciseTimer);
   connect(&soundEnd_, &QTimer::timeout, this, &MpvPlayer::reachedEnd);
+  stillWatch_.setInterval(500);
+  connect(&stillWatch_, &QTimer::timeout, this, [this] {
+    if (state() != State::Running || stillSince_.elapsed() < kStillMs) return;
+    qCWarning(mediaLog, "%s: the position stood still for %d s while playing; taken as ended",
+              qPrintable(fileName_), kStillMs / 1000);
+    reachedEnd();
+  });
 }
 
 MpvPlayer::~MpvPlayer() {
@@ -167,14 +190,6 @@ bool MpvPlayer::startEngine() {
     mpv_ = nullptr;
     return false;
   }
-  mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
-  mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-  mpv_observe_property(mpv_, kWidth, "dwidth", MPV_FORMAT_INT64);
-  mpv_observe_property(mpv_, kHeight, "dheight", MPV_FORMAT_INT64);
-  // The turn the file asks for (EXIF orientation, a film's display matrix), which
-  // "video-rotate" keeps from the picture itself.
-  mpv_observe_property(mpv_, kTurn, "video-dec-params/rotate", MPV_FORMAT_INT64);
-  mpv_observe_property(mpv_, kEof, "eof-reached", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, kAudioOut, "current-ao", MPV_FORMAT_STRING);
   addMidiProtocol(mpv_);
 
@@ -208,11 +223,32 @@ uint64_t MpvPlayer::tag(int kind) const {
   return uint64_t(generation_) << 8 | uint64_t(kind);
 }
 
+// The properties of the file just loaded; the first report of each is its value now.
+void MpvPlayer::observeFile() {
+  mpv_observe_property(mpv_, tag(kDuration), "duration", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(mpv_, tag(kTimePos), "time-pos", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(mpv_, tag(kWidth), "dwidth", MPV_FORMAT_INT64);
+  mpv_observe_property(mpv_, tag(kHeight), "dheight", MPV_FORMAT_INT64);
+  // The turn the file asks for (EXIF orientation, a film's display matrix), which
+  // "video-rotate" keeps from the picture itself.
+  mpv_observe_property(mpv_, tag(kTurn), "video-dec-params/rotate", MPV_FORMAT_INT64);
+  mpv_observe_property(mpv_, tag(kEof), "eof-reached", MPV_FORMAT_FLAG);
+}
+
+void MpvPlayer::forgetFile() {
+  if (!mpv_ || phase_ == Phase::Closed || phase_ == Phase::Loading) return;
+  for (int kind : {kDuration, kTimePos, kWidth, kHeight, kTurn, kEof})
+    mpv_unobserve_property(mpv_, tag(kind));
+}
+
 void MpvPlayer::resetFile() {
+  forgetFile();
   ++generation_;
   phase_ = Phase::Closed;
   known_ = {};
   entryId_ = -1;
+  videoWidth_ = videoHeight_ = turn_ = 0;
+  stillWatch_.stop();
   clock_.setRunning(false);
   clock_.set(0);
   clock_.setLimit(0);
@@ -309,6 +345,7 @@ void MpvPlayer::handle(const mpv_event& event) {
 void MpvPlayer::fileLoaded() {
   if (phase_ != Phase::Loading || entryId_ < 0 || loadedId_ != entryId_) return;
   phase_ = Phase::Starting;
+  observeFile();
   // Asked now, the answers describe this file whatever notifications are late.
   mpv_get_property_async(mpv_, tag(kGetDuration), "duration", MPV_FORMAT_DOUBLE);
   mpv_get_property_async(mpv_, tag(kGetVideo), "current-tracks/video/id", MPV_FORMAT_INT64);
@@ -336,7 +373,10 @@ void MpvPlayer::handleEndFile(const mpv_event& event) {
 void MpvPlayer::handleProperty(const mpv_event& event) {
   const auto* prop = static_cast<mpv_event_property*>(event.data);
   const bool have = prop->format != MPV_FORMAT_NONE && prop->data;
-  switch (event.reply_userdata) {
+  const int kind = int(event.reply_userdata & 0xFF);
+  // A file's properties count only for that file (the engine's own carry generation 0).
+  if (kind != kAudioOut && (event.reply_userdata >> 8) != generation_) return;
+  switch (kind) {
     case kDuration:
       if (have && loaded()) {
         known_.duration = *static_cast<double*>(prop->data);
@@ -345,17 +385,17 @@ void MpvPlayer::handleProperty(const mpv_event& event) {
       break;
     case kTimePos:
       if (have && loaded()) takePosition(*static_cast<double*>(prop->data));
+      if (have) stillSince_.start();
       break;
     case kWidth:
     case kHeight:
       if (have && loaded()) {
         const int value = int(*static_cast<int64_t*>(prop->data));
-        (event.reply_userdata == kWidth ? videoWidth_ : videoHeight_) = value;
+        (kind == kWidth ? videoWidth_ : videoHeight_) = value;
         placeView();
       }
       break;
     case kTurn:
-      // Kept between files like the size: mpv reports only changes.
       if (have) {
         const int64_t degrees = *static_cast<int64_t*>(prop->data);
         turn_ = degrees % 90 == 0 ? int(degrees % 360) : 0;  // others are shown unturned
@@ -387,12 +427,16 @@ void MpvPlayer::takePosition(double seconds) {
 }
 
 void MpvPlayer::handleEof(bool reached) {
+  known_.eof = reached;
   if (!reached) {
     if (known_.end == End::Draining) known_.end = End::None;
     soundEnd_.stop();
     return;
   }
   if (known_.end != End::None) return;
+  // Whether this is a film that never showed a picture or the sound's early end
+  // depends on the answer to whether it has a picture: decided when that comes.
+  if (known_.picture == Picture::Unknown) return;
   // A film that reaches its end before showing any picture could not be opened.
   if (phase_ == Phase::Starting && known_.picture == Picture::Film && !known_.firstFrame) {
     giveUp(QStringLiteral("ended before showing a picture"));
@@ -420,8 +464,7 @@ void MpvPlayer::handleReply(const mpv_event& event) {
   if (event.reply_userdata & kPartMark) {
     partApplied_ = event.reply_userdata & ~kPartMark;
     // mpv now renders the new part: the current picture is drawn again with it.
-    if (partApplied_ == partSent_ && known_.firstFrame && render_ && view_)
-      view_->render(render_, turn_);
+    if (partApplied_ == partSent_) redraw();
     return;
   }
   const int kind = int(event.reply_userdata & 0xFF);
@@ -445,7 +488,8 @@ void MpvPlayer::handleReply(const mpv_event& event) {
     clock_.setLimit(duration());
   } else if (kind == kGetVideo && opening()) {  // the decision at opening holds
     known_.picture = have ? Picture::Film : Picture::None;
-    if (!have && view_) view_->setCaption(QFileInfo(fileName_).fileName());
+    if (!have) showCaption();
+    if (known_.eof) handleEof(true);  // the end came before the answer
   } else if (kind == kGetPosition && known_.seeking) {
     known_.seeking = false;
     if (have) clock_.set(*static_cast<double*>(prop->data));
@@ -460,15 +504,23 @@ void MpvPlayer::finishOpening(bool force) {
   // Raw streams refine their length once playing starts: wait for that too.
   if (!force && !(known_.duration && pictureKnown && known_.started)) return;
   if (!pictureKnown) {  // no picture in time: shown like sound, for good
-    if (known_.picture == Picture::Film) known_.picture = Picture::None;
-    if (view_) view_->setCaption(QFileInfo(fileName_).fileName());
+    known_.picture = Picture::None;
+    showCaption();
   }
   phase_ = Phase::Open;
   openDeadline_.stop();
   placeView();
   updateClock();
   if (view_) view_->show();
+  if (known_.eof) handleEof(true);  // an end that waited for the picture's answer
   emit openComplete();
+}
+
+// A file without a picture shows its name on black, never a frame left by the file before.
+void MpvPlayer::showCaption() {
+  if (!view_) return;
+  view_->clear();
+  view_->setCaption(QFileInfo(fileName_).fileName());
 }
 
 // Runs the position clock exactly while the file plays, and times the end of
@@ -476,6 +528,8 @@ void MpvPlayer::finishOpening(bool force) {
 void MpvPlayer::updateClock() {
   const bool running = phase_ == Phase::Open && known_.started && !known_.pausedByUs &&
                        known_.end != End::Reached && !known_.seeking;
+  if (running && !clock_.running()) stillSince_.start();
+  if (running != stillWatch_.isActive()) running ? stillWatch_.start() : stillWatch_.stop();
   clock_.setRunning(running);
   if (known_.end != End::Draining) return;
   const double left = duration() - clock_.now();
@@ -494,13 +548,14 @@ void MpvPlayer::renderFrame() {
   // mpv waits for each frame to be taken: render even while nothing shows it.
   if (!(mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) return;
   // Until mpv has taken a new part to render, its frames would show the old one; a
-  // film shown like sound keeps its caption.
-  if (partApplied_ != partSent_ || (phase_ == Phase::Open && known_.picture != Picture::Film)) {
+  // file without a picture (or shown like sound) keeps its caption.
+  if (partApplied_ != partSent_ || known_.picture == Picture::None ||
+      (phase_ == Phase::Open && known_.picture != Picture::Film)) {
     MpvView::skip(render_);
   } else if (view_) {
     view_->render(render_, turn_);
   }
-  if (phase_ != Phase::Closed) known_.firstFrame = true;
+  if (loaded()) known_.firstFrame = true;  // not a frame left by the file before
 }
 
 bool MpvPlayer::opening() const {
@@ -535,7 +590,7 @@ void MpvPlayer::pause() {
 }
 
 void MpvPlayer::seek(double seconds) {
-  // mpv stays paused at the end of a file: a seek there leaves it stopped.
+  // A file at its end is stopped: a seek from there leaves it stopped at the new place.
   if (known_.end == End::Reached) setPaused(true);
   known_.end = End::None;
   soundEnd_.stop();
@@ -621,7 +676,13 @@ void MpvPlayer::placeView() {
   const bool moved = place != view_->geometry();
   if (moved) view_->setGeometry(place);
   // The last picture at its new place: now, or once mpv has taken the new part.
-  if (!showPart() && moved && known_.firstFrame && render_ && partApplied_ == partSent_)
+  if (!showPart() && moved && partApplied_ == partSent_) redraw();
+}
+
+// Draws mpv's current frame again: only a film's own. mpv keeps the last frame of the
+// file before until the next has one, so a file without a picture would show that.
+void MpvPlayer::redraw() {
+  if (known_.firstFrame && known_.picture == Picture::Film && render_ && view_)
     view_->render(render_, turn_);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSizeF>
 #include <QTimer>
@@ -68,6 +69,9 @@ class MpvPlayer : public MediaPlayer {
   enum class End { None, Draining, Reached };
 
   bool startEngine();
+  void observeFile();
+  void forgetFile();
+  void showCaption();
   void drainEvents();
   void handle(const mpv_event& event);
   void handleProperty(const mpv_event& event);
@@ -80,6 +84,7 @@ class MpvPlayer : public MediaPlayer {
   void giveUp(const QString& why);
   void resetFile();
   void renderFrame();
+  void redraw();
   void setPaused(bool paused);
   void seek(double seconds);
   void reachedEnd();
@@ -98,8 +103,10 @@ class MpvPlayer : public MediaPlayer {
   mpv_render_context* render_ = nullptr;
   std::atomic<bool> wakeupPosted_{false};
   std::atomic<bool> renderPosted_{false};
-  QTimer openDeadline_;  // gives up loading, or stops waiting for a picture
-  QTimer soundEnd_;      // see handleEof()
+  QTimer openDeadline_;       // gives up loading, or stops waiting for a picture
+  QTimer soundEnd_;           // see handleEof()
+  QTimer stillWatch_;         // while running: has the engine's position stood still too long?
+  QElapsedTimer stillSince_;  // since the engine's position last moved, or playing began
 
   QString fileName_;
   int displaySize_ = 0;
@@ -111,7 +118,8 @@ class MpvPlayer : public MediaPlayer {
     std::optional<double> duration;  // seconds; 0 for streams without timestamps
     bool started = false;            // mpv began playing it (its first restart)
     bool firstFrame = false;         // a frame of it was rendered
-    bool pausedByUs = false;         // mpv also pauses by itself at the end
+    bool pausedByUs = false;
+    bool eof = false;  // mpv's last word on whether it reached the end
     End end = End::None;
     bool seeking = false;  // until the landed position is known
   };
@@ -123,9 +131,10 @@ class MpvPlayer : public MediaPlayer {
   int64_t startedId_ = -1;   // the entry mpv started last
   int64_t loadedId_ = -1;    // the entry mpv loaded last
   PlaybackClock clock_;
-  // As mpv last reported them, kept between files: mpv reports only changes.
-  int videoWidth_ = 0, videoHeight_ = 0;     // as decoded, before the turn
-  int turn_ = 0;                             // clockwise degrees: 0, 90, 180 or 270
+  // As mpv last reported them for the current file.
+  int videoWidth_ = 0, videoHeight_ = 0;  // as decoded, before the turn
+  int turn_ = 0;                          // clockwise degrees: 0, 90, 180 or 270
+  // Kept between files, as mpv keeps the settings that render it.
   MpvView::Shown shown_;                     // the part mpv was last told to render
   uint64_t partSent_ = 0, partApplied_ = 0;  // settings of that part sent, and taken
 };

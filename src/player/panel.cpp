@@ -1,4 +1,5 @@
 // The player panel: centring the player in its area, the slider's range, display sizes.
+#include "app/captions.h"
 #include "app/filefind.h"
 #include "controls/twips.h"
 #include "player/halfeven.h"
@@ -15,8 +16,11 @@ void centrePlayer(FileFind& w) {
 
 }  // namespace
 
+// Every file opened plays, so the pause button says so: a "Continuar" kept from the file
+// before would claim a pause while the film runs.
 void FileFind::AMovie1_OpenComplete() {
   Timer1->setEnabled(true);
+  cmdPararFilme->setText(caption::kPause);
   centrePlayer(*this);
   Sl1->setMaximum(roundHalfEven(AMovie1->duration()));
   Sl1->setMinimum(0);

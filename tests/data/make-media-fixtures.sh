@@ -2,6 +2,8 @@
 # Makes the small media files the player tests play (tests/data/media), and
 # durations.txt with each file's true length as ffprobe measures it (the MIDI
 # song's length follows from its tempo map and is written by its generator).
+# Also the folder of films played through by automatic advance (tests/data/playthrough):
+# twelve kinds, named in the order the list shows them, with their lengths.
 # Needs ffmpeg, ffprobe and python3. Run from anywhere; overwrites the folder.
 set -euo pipefail
 out="$(cd "$(dirname "$0")" && pwd)/media"
@@ -106,3 +108,42 @@ with open("durations.txt", "a") as f:
     f.write("music-tempo.mid %.6f\n" % last_off)  # last note-off; the player adds its tail
 PY
 ls -l "$out"
+
+# The play-through folder: varied films of 3 to 4 s with a moving picture (a counter
+# and a sweep), a film without sound, sound without a picture, a film cut in half and
+# two files that are no film at all.
+round="$(dirname "$out")/playthrough"
+mkdir -p "$round"
+cd "$round"
+rm -f -- *.avi *.mpg *.mov *.mp4 *.mkv durations.txt
+pattern() { echo "testsrc=size=$1:rate=$2:duration=$3"; }
+sine() { echo "sine=frequency=330:sample_rate=$1:duration=$2"; }
+ff -f lavfi -i "$(pattern 640x360 10 3)" -f lavfi -i "$(sine 22050 3)" "${common[@]}" \
+  -c:v mpeg4 -q:v 12 -c:a libmp3lame -b:a 32k a_mpeg4-mp3-640.avi
+ff -f lavfi -i "$(pattern 320x240 25 3)" -f lavfi -i "$(sine 32000 3)" "${common[@]}" \
+  -c:v mpeg1video -b:v 300k -c:a mp2 -b:a 64k -f mpeg b_mpeg1.mpg
+ff -f lavfi -i "$(pattern 352x288 25 3)" -f lavfi -i "$(sine 48000 3)" "${common[@]}" \
+  -c:v mpeg2video -b:v 300k -c:a mp2 -b:a 64k -f vob c_mpeg2.mpg
+if grep -q ' libx264 ' <<<"$encoders"; then
+  ff -f lavfi -i "$(pattern 1920x1080 10 4)" -f lavfi -i "$(sine 44100 4)" "${common[@]}" \
+    -c:v libx264 -preset veryfast -crf 38 -pix_fmt yuv420p -c:a aac -b:a 32k d_fullhd.mov
+  ff -f lavfi -i "$(pattern 320x240 15 3)" -f lavfi -i "$(sine 44100 3)" "${common[@]}" \
+    -c:v libx264 -preset veryfast -crf 32 -pix_fmt yuv420p -c:a aac -b:a 32k h_h264.mp4
+fi
+ff -f lavfi -i "$(pattern 360x640 10 3)" -f lavfi -i "$(sine 22050 3)" "${common[@]}" \
+  -c:v mpeg4 -q:v 12 -c:a libmp3lame -b:a 32k e_portrait.avi
+ff -f lavfi -i "$(pattern 320x240 10 3)" "${common[@]}" -c:v mpeg4 -q:v 10 f_silent.avi
+ff -f lavfi -i "$(sine 22050 4)" "${common[@]}" -c:a libmp3lame -b:a 32k g_audioonly.avi
+ff -f lavfi -i "$(pattern 320x240 10 3)" -f lavfi -i "$(sine 22050 3)" "${common[@]}" \
+  -c:v mpeg4 -q:v 10 -c:a libmp3lame -b:a 32k i_matroska.mkv
+ff -f lavfi -i "$(pattern 320x240 10 4)" -f lavfi -i "$(sine 22050 4)" "${common[@]}" \
+  -c:v mpeg4 -q:v 10 -c:a libmp3lame -b:a 32k whole.avi
+head -c $(($(stat -c %s whole.avi) / 2)) whole.avi > j_truncated.avi
+rm whole.avi
+printf 'Not a film, only text with a film name.\n' > k_text.avi
+: > l_empty.mpg
+for f in [a-i]_*.*; do
+  d=$(ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 "$f")
+  echo "$f $d" >> durations.txt
+done
+ls -l "$round"
