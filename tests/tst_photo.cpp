@@ -110,23 +110,48 @@ class PhotoTest : public QObject {
     QVERIFY(t.messages->shown.isEmpty());
   }
 
-  void brokenPhotoRefitsThePreviousOne() {
+  // A photo that cannot be shown, stepped to in the panel and on the full screen: the
+  // picture is emptied (never the previous one under the new name), the panel's path line
+  // or the window's caption names the file, no message box, and the reason is logged once,
+  // with the path once.
+  void aPhotoThatCannotBeShownEmptiesThePicture() {
     TestWindow t = makeTestWindow();
     FileFind& w = *t.window;
-    const QString good = makeRasterPhoto(dir.path(), "good.png", 954, 578);  // 14310 x 8670
-    QFile broken(dir.filePath("broken.jpg"));
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("\xFF\xD8\xFF not really a photo");
-    broken.close();
-    w.fitPicture(w.Image1, good, FileFind::Fit::Panel);
-    // The slideshow's smaller limits show that the previous picture was fitted again.
-    w.fitPicture(w.Image1, broken.fileName(), FileFind::Fit::PanelSlideshowTick);
-    QCOMPARE(w.Label3->text(), broken.fileName());
-    QVERIFY(qAbs(tw::width(w.Image1) - 6495.0f) < 0.01f);
-    QVERIFY(qAbs(tw::left(w.Image1) - 360.0f) < 0.01f);
-    QVERIFY(w.Image1->isVisibleTo(w.frmFoto));
-    w.fitPicture(w.Image1, dir.filePath("missing.jpg"), FileFind::Fit::Panel);
-    QCOMPARE(tw::width(w.Image1), 7155.0f);
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    clickButton(w.optFoto);
+    const QString good = makeRasterPhoto(dir.path(), "shown.png", 60, 40);
+    QFile text(dir.filePath("a-letter.jpg"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Dear reader,\nthis is not a photo.\n");
+    text.close();
+    QFile empty(dir.filePath("zero-bytes.jpg"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    listAsFound(w, {good, text.fileName(), good, empty.fileName()});
+    clickLine(w.List1, 1);
+    QVERIFY(!w.Image1->picture().isNull());
+
+    auto logsOnce = [](const QString& path) {
+      const QString reason = QRegularExpression::escape(path) + ": [^/]+$";
+      QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^" + reason));
+      QTest::failOnWarning(QRegularExpression(QRegularExpression::escape(path)));
+    };
+    logsOnce(text.fileName());
+    clickButton(w.cmdProfoto);
+    QCOMPARE(w.Label3->text(), text.fileName());
+    QVERIFY(w.Image1->picture().isNull());
+    QCOMPARE(tw::width(w.Image1), 0.0f);
+
+    clickButton(w.cmdProfoto);  // a photo again: shown as ever
+    QVERIFY(!w.Image1->picture().isNull());
+    clickButton(w.cmdTelaGrande);
+    QVERIFY(!w.Image2->picture().isNull());
+    logsOnce(empty.fileName());
+    clickButton(w.cmdProFoto2);
+    QCOMPARE(w.caption(), empty.fileName());
+    QVERIFY(w.Image2->picture().isNull());
+    QCOMPARE(tw::width(w.Image2), 0.0f);
     QVERIFY(t.messages->shown.isEmpty());
   }
 
@@ -396,8 +421,8 @@ class PhotoTest : public QObject {
   }
 
   // A PNG decodes every pixel before it could be scaled: one of 20,000 x 20,000 would need
-  // 1.5 GB, so it is refused with the reason and the previous photo stays on view.
-  void aPictureTooLargeToDecodeKeepsThePreviousOne() {
+  // 1.5 GB, so it is refused with the reason, logged once, and the picture is emptied.
+  void aPictureTooLargeToDecodeIsRefusedWithItsReason() {
     const QString folder = dir.filePath("toolarge");
     QVERIFY(QDir().mkpath(folder));
     makeRasterPhoto(folder, "a.jpg", 954, 578);  // 14310 x 8670 twips
@@ -412,23 +437,18 @@ class PhotoTest : public QObject {
     searchFrom(w, folder);
     QCOMPARE(w.List2->listCount(), 2);
     clickLine(w.List1, 1);
-    const Geometry before = geometryOf(w.Image1);
-    const qint64 pictureBefore = w.Image1->picture().cacheKey();
+    QVERIFY(!w.Image1->picture().isNull());
 
     QTest::ignoreMessage(QtWarningMsg,
                          QRegularExpression("b\\.png: picture too large to open \\(20000 x 20000 "
                                             "pixels\\): a PNG picture cannot be decoded at a "
                                             "smaller scale and would need 1527 MB, more than "
                                             "the 1024 MB a picture may use"));
+    QTest::failOnWarning(QRegularExpression("b\\.png"));
     clickLine(w.List1, 3);
     QCOMPARE(w.Label3->text(), huge);  // the panel names what was asked for
-    QCOMPARE(w.Image1->picture().cacheKey(), pictureBefore);
-    const Geometry after = geometryOf(w.Image1);
-    QCOMPARE(after.width, before.width);
-    QCOMPARE(after.height, before.height);
-    QCOMPARE(after.left, before.left);
-    QCOMPARE(after.top, before.top);
-    QVERIFY(w.Image1->isVisible());
+    QVERIFY(w.Image1->picture().isNull());
+    QCOMPARE(tw::width(w.Image1), 0.0f);
     QCOMPARE(w.List1->listIndex(), 3);
     QVERIFY(t.messages->shown.isEmpty());
   }
