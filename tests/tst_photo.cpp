@@ -338,8 +338,12 @@ class PhotoTest : public QObject {
     QVERIFY(!w.frmImg2->isVisible());
     QVERIFY(w.photoInPanel);
     QCOMPARE(w.caption(), QStringLiteral("Vistara"));
-    QCOMPARE(w.Label3->text(), small);  // the panel shows what it last received
     QCOMPARE(w.List1->listIndex(), 3);
+    // The panel shows the selected photo, fitted as a selection fits it.
+    QCOMPARE(w.Label3->text(), wide);
+    QCOMPARE(w.Image1->naturalSize(), QSizeF(18560, 6450));
+    QCOMPARE(geometryOf(w.Image1).width, 7155.0f);
+    QCOMPARE(geometryOf(w.Image1).left, 30.0f);
 
     clickButton(w.cmdTelaGrande);  // entering with the wide photo: width decides
     QCOMPARE(geometryOf(w.Image2).left, 50.0f);
