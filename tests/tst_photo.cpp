@@ -1,4 +1,5 @@
 // Photos: fitting into the panel and the full screen, stepping, slideshow, full screen.
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +25,40 @@ Geometry geometryOf(QWidget* box) {
 QString photoOfTwips(const QString& folder, const QString& name, int w, int h) {
   if (w % 15 == 0 && h % 15 == 0) return makeRasterPhoto(folder, name + ".png", w / 15, h / 15);
   return makeMetafilePhoto(folder, name + ".wmf", w, h);
+}
+
+// The rows of `image` within `area` that hold any pixel other than `back`.
+int inkRowsIn(const QImage& image, const QRect& area, QRgb back) {
+  int rows = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (image.pixel(x, y) != back) {
+        ++rows;
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+// The rows of ink a label shows inside its frame.
+int inkRows(QLabel* label) {
+  const QImage shot = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QRect inside = label->contentsRect();
+  return inkRowsIn(shot, inside, shot.pixel(inside.topLeft()));
+}
+
+// The rows of ink the whole of `text` takes, drawn with nothing to cut it.
+int inkRowsOf(const QString& text, const QFont& font) {
+  const QFontMetrics metrics(font);
+  QImage image(metrics.horizontalAdvance(text) + 8, metrics.height() * 3, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(4, metrics.height() * 2, text);
+  painter.end();
+  return inkRowsIn(image, image.rect(), qRgb(255, 255, 255));
 }
 
 bool nearColour(QColor seen, QColor wanted) {
@@ -153,6 +188,41 @@ class PhotoTest : public QObject {
     QVERIFY(w.Image2->picture().isNull());
     QCOMPARE(tw::width(w.Image2), 0.0f);
     QVERIFY(t.messages->shown.isEmpty());
+  }
+
+  // The panel's path line draws whole glyphs at its stored size (an underscore is not a
+  // blank), and a path wider than the line keeps its end, the file name, in sight; the
+  // whole path is the line's tooltip.
+  void thePathLineShowsTheFileName() {
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    clickButton(w.optFoto);
+    const QString deep = dir.filePath(
+        "a folder with a long name/and another one below it/"
+        "and a third with yet more words in it");
+    QVERIFY(QDir().mkpath(deep));
+    const QString underscore = makeRasterPhoto(dir.path(), "big_6000x4000.png", 60, 40);
+    const QString far = makeRasterPhoto(deep, "holiday_photo_at_the_beach.png", 60, 40);
+    listAsFound(w, {underscore, far});
+    const float height = tw::height(w.Label3);
+    const qreal points = w.Label3->font().pointSizeF();
+
+    clickLine(w.List1, 1);
+    QCOMPARE(w.Label3->toolTip(), underscore);
+    QCOMPARE(inkRows(w.Label3), inkRowsOf(w.Label3->text(), w.Label3->font()));
+
+    clickButton(w.cmdProfoto);
+    QCOMPARE(w.Label3->text(), far);
+    QCOMPARE(w.Label3->toolTip(), far);
+    const QString shown = w.Label3->shownText();
+    QVERIFY2(shown.startsWith(QChar(0x2026)) && shown.endsWith("/holiday_photo_at_the_beach.png"),
+             qPrintable(shown));
+    QVERIFY(QFontMetrics(w.Label3->font()).horizontalAdvance(shown) <=
+            w.Label3->contentsRect().width());
+    QCOMPARE(tw::height(w.Label3), height);
+    QCOMPARE(w.Label3->font().pointSizeF(), points);
   }
 
   void steppingPausesAndStopsAtTheEnds() {
