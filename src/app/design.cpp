@@ -11,6 +11,7 @@
 #include "app/filefind.h"
 #include "app/look.h"
 #include "controls/buttons.h"
+#include "controls/disabledtext.h"
 #include "controls/fonts.h"
 #include "controls/twips.h"
 #include "files/volumes.h"
@@ -76,6 +77,7 @@ class Builder {
       pal.setColor(QPalette::Text, look.fore);
       pal.setColor(QPalette::ButtonText, look.fore);
     }
+    keepDisabledTextLegible(&pal);
     w->setPalette(pal);
     if (!look.fontFace.isEmpty())
       w->setFont(designFont(look.fontFace, look.fontPoints, look.bold, look.italic));
