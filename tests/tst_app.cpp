@@ -355,14 +355,15 @@ class AppTest : public QObject {
     };
     const QColor grey(192, 192, 192);
     QTimer::singleShot(0, &w, [&] {  // runs while the search lets events run
-      for (QWidget* c : std::initializer_list<QWidget*>{w.optFilme, w.optFoto, w.optMusica,
-                                                        w.optSom, w.cmdIniciar, w.cmdBusca,
-                                                        w.cmdMostraArq})
+      for (QWidget* c :
+           std::initializer_list<QWidget*>{w.optFilme, w.optFoto, w.optMusica, w.optSom,
+                                           w.cmdIniciar, w.cmdBusca, w.cmdMostraArq})
         look(c, grey);
     });
     QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
     QCOMPARE(seen.size(), 7);
-    for (QLabel* label : {w.lblTipo, w.lblDiretorio, w.lblInfotec, static_cast<QLabel*>(w.lblConta)}) {
+    for (QLabel* label :
+         {w.lblTipo, w.lblDiretorio, w.lblInfotec, static_cast<QLabel*>(w.lblConta)}) {
       label->setEnabled(false);
       look(label, grey);
     }
