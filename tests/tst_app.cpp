@@ -1,9 +1,11 @@
 // The window as it starts, lays itself out and ends.
 #include <QProcess>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "controls/disabledtext.h"
 #include "controls/twips.h"
 #include "support/child.h"
 #include "support/fakes.h"
@@ -57,6 +59,29 @@ std::pair<int, int> inkColumns(QLabel* label) {
     }
   }
   return {first, last};
+}
+
+// The strongest contrast between `back` and the pixels a person sees where the control
+// draws its text: inside a label's frame, beside an option button's indicator, inside a
+// button's bevel.
+double textContrast(FileFind& w, QWidget* c, QColor back) {
+  QRect text = c->contentsRect();
+  QStyleOptionButton option;
+  option.initFrom(c);
+  if (auto* radio = qobject_cast<QRadioButton*>(c)) {
+    option.text = radio->text();
+    text = c->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, c);
+  } else if (auto* push = qobject_cast<QPushButton*>(c)) {
+    option.text = push->text();
+    text = c->style()->subElementRect(QStyle::SE_PushButtonContents, &option, c);
+  }
+  const QImage seen = w.grab(QRect(c->mapTo(&w, text.topLeft()), text.size())).toImage();
+  double best = 1;
+  for (int y = 0; y < seen.height(); ++y) {
+    for (int x = 0; x < seen.width(); ++x)
+      best = std::max(best, contrastRatio(seen.pixelColor(x, y), back));
+  }
+  return best;
 }
 
 }  // namespace
@@ -310,6 +335,40 @@ class AppTest : public QObject {
     QCOMPARE(tw::width(shown), width);
     QCOMPARE(tw::height(shown), height);
     QCOMPARE(shown->font().pointSizeF(), 8.25);
+  }
+
+  // Disabled text stays legible on the control's stored background (3 : 1, as desktop
+  // themes draw it): the option buttons and buttons a search disables, seen while it runs;
+  // the labels, which no control disables, disabled here.
+  void disabledTextStaysLegible() {
+    QTemporaryDir dir;
+    for (const char* sub : {"a", "b", "c"}) QDir(dir.path()).mkpath(sub);
+    TestWindow t = makeTestWindow();
+    FileFind& w = *t.window;
+    w.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.Dir1->setPath(dir.path()));
+    QMap<QString, double> seen;
+    auto look = [&](QWidget* c, QColor back) {
+      QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
+      seen[c->objectName()] = textContrast(w, c, back);
+    };
+    const QColor grey(192, 192, 192);
+    QTimer::singleShot(0, &w, [&] {  // runs while the search lets events run
+      for (QWidget* c :
+           std::initializer_list<QWidget*>{w.optFilme, w.optFoto, w.optMusica, w.optSom,
+                                           w.cmdIniciar, w.cmdBusca, w.cmdMostraArq})
+        look(c, grey);
+    });
+    QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
+    QCOMPARE(seen.size(), 7);
+    for (QLabel* label :
+         {w.lblTipo, w.lblDiretorio, w.lblInfotec, static_cast<QLabel*>(w.lblConta)}) {
+      label->setEnabled(false);
+      look(label, grey);
+    }
+    for (auto it = seen.cbegin(); it != seen.cend(); ++it)
+      QVERIFY2(it.value() >= 3.0, qPrintable(QString("%1: %2 : 1").arg(it.key()).arg(it.value())));
   }
 
   void exitEndsTheProcessAtOnce_data() {

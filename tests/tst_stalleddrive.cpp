@@ -1,5 +1,6 @@
 // Drives that stop answering, on a real FUSE file system that holds back the listing of
 // one folder and every statfs of its mount until the test releases them.
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -47,7 +49,9 @@ bool isMounted(const QString& point) {
 // The held-back file system, mounted in a temporary folder for one test.
 class StalledMount {
  public:
-  explicit StalledMount(const QString& heldFolder) {
+  // `ignoringInterrupts`: held calls stay held when their caller is ending, so that the
+  // caller's process cannot end before the release.
+  explicit StalledMount(const QString& heldFolder, bool ignoringInterrupts = false) {
 #ifdef VISTARA_STALLFS
     if (!QFileInfo::exists(QStringLiteral("/dev/fuse"))) {
       why_ = QStringLiteral("no /dev/fuse on this machine");
@@ -57,7 +61,9 @@ class StalledMount {
     point_ = dir_.filePath(QStringLiteral("mnt"));
     QDir().mkpath(point_);
     fs_.setProcessChannelMode(QProcess::ForwardedChannels);
-    fs_.start(QStringLiteral(VISTARA_STALLFS), {point_, heldFolder, marker_});
+    QStringList args{point_, heldFolder, marker_};
+    if (ignoringInterrupts) args << QStringLiteral("ignore-interrupts");
+    fs_.start(QStringLiteral(VISTARA_STALLFS), args);
     QElapsedTimer clock;
     clock.start();
     while (!isMounted(point_) && clock.elapsed() < 10000 && fs_.state() != QProcess::NotRunning) {
@@ -66,6 +72,7 @@ class StalledMount {
     if (!isMounted(point_)) why_ = QStringLiteral("the FUSE file system could not be mounted");
 #else
     Q_UNUSED(heldFolder);
+    Q_UNUSED(ignoringInterrupts);
     why_ = QStringLiteral("built without libfuse3");
 #endif
   }
@@ -95,6 +102,41 @@ class StalledMount {
   QTemporaryDir dir_;  // not on /dev: that would not count as a drive
   QString point_, marker_, why_;
   QProcess fs_;
+};
+
+// A virtual X display of its own for one test, when the machine has Xvfb.
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    server_.start(QStringLiteral("Xvfb"),
+                  {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+    QElapsedTimer clock;
+    clock.start();
+    while (!server_.canReadLine() && clock.elapsed() < 10000 &&
+           server_.state() != QProcess::NotRunning)
+      server_.waitForReadyRead(100);
+    if (server_.canReadLine()) name_ = ':' + QString::fromLatin1(server_.readLine().trimmed());
+  }
+  ~VirtualDisplay() {
+    server_.kill();
+    server_.waitForFinished(5000);
+  }
+  QString name() const { return name_; }  // empty when no display could be started
+
+  // Whether a window titled "Vistara" is on the screen (mapped and viewable).
+  bool showsTheWindow() const {
+    QProcess search;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), name_);
+    search.setProcessEnvironment(env);
+    search.start(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^Vistara$"});
+    search.waitForFinished(5000);
+    return !search.readAllStandardOutput().trimmed().isEmpty();
+  }
+
+ private:
+  QProcess server_;
+  QString name_;
 };
 
 // Searches `root` for photos the way a person does; `whileHeld` runs once the search has
@@ -183,15 +225,29 @@ class StalledDriveTest : public QObject {
     QCOMPARE(w.totalBytes, qint64(10752));
   }
 
-  // Saida pressed while a listing is held back ends the program at once, with success.
-  // Checked in a child process, which writes the moment it pressed the button.
+  // Saida (or the close box) pressed while a listing is held back, in a program on a
+  // display of its own: the window leaves the screen at once. When the share gives the
+  // held call up, the program ends at once with success; when it ignores interrupts (a
+  // hung network share), the kernel keeps the process until the share answers, and it
+  // ends with success then.
+  void exitWhileAListingIsHeld_data() {
+    QTest::addColumn<bool>("ignoringInterrupts");
+    QTest::addColumn<QString>("gesture");
+    QTest::newRow("Saida, the call given up") << false << "Saida";
+    QTest::newRow("Saida, interrupts ignored") << true << "Saida";
+    QTest::newRow("close box, interrupts ignored") << true << "close";
+  }
+
   void exitWhileAListingIsHeld() {
+    QFETCH(bool, ignoringInterrupts);
+    QFETCH(QString, gesture);
     const QString childRoot = qEnvironmentVariable("VISTARA_HELD_EXIT_CHILD");
     if (!childRoot.isEmpty()) {
-      // The parent holds the mount; this child only searches it.
+      // The parent holds the mount; this child searches it and ends when told to.
       TestWindow t = makeTestWindow();
       FileFind& w = *t.window;
       w.showCentred();
+      QVERIFY(QTest::qWaitForWindowExposed(&w));
       QVERIFY(w.Dir1->setPath(childRoot));
       w.Text1->setText(kPhotos);
       QTimer poll;
@@ -199,32 +255,79 @@ class StalledDriveTest : public QObject {
       const QString marker = qEnvironmentVariable("VISTARA_HELD_MARKER");
       connect(&poll, &QTimer::timeout, &w, [&] {
         if (w.List2->listCount() < 3 || !QFileInfo::exists(marker) || ++ticks < 3) return;
+        if (ticks == 3) {
+          std::printf("ready\n");
+          std::fflush(stdout);
+        }
+        pollfd told{0, POLLIN, 0};  // the parent has seen the window: go
+        if (::poll(&told, 1, 0) <= 0) return;
         std::printf("pressed %lld\n", monotonicMs());
         std::fflush(stdout);
-        QTest::mouseClick(w.cmdSaida, Qt::LeftButton);
+        if (gesture == "close") {
+          w.close();
+        } else {
+          QTest::mouseClick(w.cmdSaida, Qt::LeftButton);
+        }
       });
       poll.start(10);
       QTest::mouseClick(w.cmdIniciar, Qt::LeftButton);
-      QFAIL("the search went on after the exit button");
+      QFAIL("the search went on after the exit");
     }
-    StalledMount fs(QStringLiteral("/slow"));
+    StalledMount fs(QStringLiteral("/slow"), ignoringInterrupts);
     if (!fs.unavailable().isEmpty()) QSKIP(qPrintable(fs.unavailable()));
+    VirtualDisplay display;
+    if (display.name().isEmpty()) QSKIP("no virtual display (Xvfb) on this machine");
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VISTARA_HELD_EXIT_CHILD", fs.root());
     env.insert("VISTARA_HELD_MARKER", QFileInfo(fs.root()).path() + QStringLiteral("/held"));
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("DISPLAY", display.name());
     child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"exitWhileAListingIsHeld"});
-    QVERIFY(child.waitForFinished(30000));
+    // Should a check fail, the share answers before the child is put down.
+    const auto answerAtLast = qScopeGuard([&] { fs.release(); });
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("exitWhileAListingIsHeld:") + QTest::currentDataTag()});
+    QByteArray out;
+    auto waitFor = [&](const QByteArray& what) {
+      QElapsedTimer clock;
+      clock.start();
+      while (!out.contains(what) && clock.elapsed() < 30000 &&
+             child.state() != QProcess::NotRunning) {
+        child.waitForReadyRead(50);
+        out += child.readAllStandardOutput();
+      }
+      return out.contains(what);
+    };
+    QVERIFY2(waitFor("ready\n"), out.constData());
+    QVERIFY(display.showsTheWindow());
+    child.write("go\n");
+    child.closeWriteChannel();
+    QVERIFY2(waitFor("pressed "), out.constData());
+    QVERIFY2(waitFor("\n"), out.constData());  // the whole line
+    QElapsedTimer limit;
+    limit.start();
+    while (display.showsTheWindow() && limit.elapsed() < 5000) {
+    }
+    const qint64 gone = monotonicMs();
+    const qsizetype at = out.indexOf("pressed ");
+    const qint64 pressed = out.mid(at + 8).split('\n').first().toLongLong();
+    qInfo("the window left the screen %lld ms after %s", gone - pressed, qPrintable(gesture));
+    QVERIFY2(gone - pressed < 500, qPrintable(QString::number(gone - pressed)));
+
+    if (ignoringInterrupts) {
+      // The kernel holds the process while its read waits; it ends once answered.
+      QVERIFY(!child.waitForFinished(300));
+      fs.release();
+    }
+    QVERIFY(child.waitForFinished(ignoringInterrupts ? 10000 : 5000));
     const qint64 ended = monotonicMs();
-    const QByteArray out = child.readAllStandardOutput();
+    out += child.readAllStandardOutput();
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
-    const qsizetype at = out.indexOf("pressed ");
-    QVERIFY2(at >= 0, out.constData());
-    const qint64 pressed = out.mid(at + 8).split('\n').first().toLongLong();
-    qInfo("the program ended %lld ms after Saida", ended - pressed);
-    QVERIFY2(ended - pressed < 500, qPrintable(QString::number(ended - pressed)));
+    qInfo("the program ended %lld ms after %s", ended - pressed, qPrintable(gesture));
+    if (!ignoringInterrupts)
+      QVERIFY2(ended - pressed < 500, qPrintable(QString::number(ended - pressed)));
     QVERIFY2(!out.contains("Totals:"), out.constData());  // ended inside the search
   }
 

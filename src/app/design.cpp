@@ -11,6 +11,7 @@
 #include "app/filefind.h"
 #include "app/look.h"
 #include "controls/buttons.h"
+#include "controls/disabledtext.h"
 #include "controls/fonts.h"
 #include "controls/twips.h"
 #include "files/volumes.h"
@@ -76,6 +77,7 @@ class Builder {
       pal.setColor(QPalette::Text, look.fore);
       pal.setColor(QPalette::ButtonText, look.fore);
     }
+    keepDisabledTextLegible(&pal);
     w->setPalette(pal);
     if (!look.fontFace.isEmpty())
       w->setFont(designFont(look.fontFace, look.fontPoints, look.bold, look.italic));
@@ -135,7 +137,7 @@ void FileFind::buildDesign() {
   cmdAntFoto    = d.put(new QPushButton(Frame3),    "cmdAntFoto",    "An&terior",          210,   300,   795,  255, 34, Look().bg(grey));
   SlFoto        = d.put(new Slider(Frame3),         "SlFoto",        "",                  3650,   330,   810,  255, 49);
   lblTempoFoto  = d.put(new FittedLabel(Frame3),    "lblTempoFoto",  "T= 1 Seg",          3570,   120,   885,  225, 40, Look().bg(grey).centre().font(kSerif, 8.25f, false, true));
-  Label3        = d.put(new QLabel(frmFoto),        "Label3",        "",                   405,  4590,  6465,  255, 46, Look().fg(darkBlue).boxed().centre());
+  Label3        = d.put(new PathLabel(frmFoto),     "Label3",        "",                   405,  4590,  6465,  255, 46, Look().fg(darkBlue).boxed().centre());
   Image1        = d.put(new ImageBox(frmFoto),      "Image1",        "",                   390,   240,  6495, 4305, -1);
   frmFilme      = d.put(new QFrame(this),           "frmFilme",      "",                  -120,   240,  7215, 5535, 13, Look().hide().bg(grey));
   Picture1      = d.put(new QFrame(frmFilme),       "Picture1",      "",                   120,   180,  7035, 4305, 38, Look().bg(grey));
@@ -146,7 +148,7 @@ void FileFind::buildDesign() {
   cmdAnterior   = d.put(new QPushButton(frmControl),"cmdAnterior",   "An&terior",          150,   240,   855,  255, 28, Look().bg(grey));
   cmdProximo    = d.put(new QPushButton(frmControl),"cmdProximo",    "&Próximo",          1080,   240,   855,  255, 26, Look().bg(grey));
   cmdPararFilme = d.put(new QPushButton(frmControl),"cmdPararFilme", caption::kPause,     2010,   240,   855,  255, 23, Look().bg(grey));
-  Label2        = d.put(new QLabel(frmFilme),       "Label2",        "",                   420,  4560,  6495,  255, 45, Look().fg(darkBlue).boxed().centre());
+  Label2        = d.put(new PathLabel(frmFilme),    "Label2",        "",                   420,  4560,  6495,  255, 45, Look().fg(darkBlue).boxed().centre());
   Timer2        = new Timer(this);                  // disabled, interval 1000 ms
   Timer1        = new Timer(this);                  // disabled, interval 2000 ms
   File1         = d.put(new FileList(this),         "File1",         "",                  5250,   990,  1095,  285, 12, Look().hide());

@@ -16,6 +16,7 @@
 #include "controls/lists/folderlist.h"
 #include "controls/lists/listbox.h"
 #include "controls/messagebox.h"
+#include "controls/pathlabel.h"
 #include "controls/slider.h"
 #include "controls/textbox.h"
 #include "controls/timer.h"
@@ -68,7 +69,7 @@ class FileFind : public QWidget {
   QPushButton* cmdAntFoto;
   Slider* SlFoto;
   FittedLabel* lblTempoFoto;
-  QLabel* Label3;
+  PathLabel* Label3;
   ImageBox* Image1;
   QFrame* frmFilme;
   QFrame* Picture1;
@@ -79,7 +80,7 @@ class FileFind : public QWidget {
   QPushButton* cmdAnterior;
   QPushButton* cmdProximo;
   QPushButton* cmdPararFilme;
-  QLabel* Label2;
+  PathLabel* Label2;
   Timer* Timer2;
   Timer* Timer1;
   FileList* File1;

@@ -18,12 +18,16 @@ bool ImageBox::loadPicture(const QString& path, QSizeF drawLimitTwips) {
   }
   LoadedPicture loaded;
   QString error;
-  if (!::loadPicture(path, maxPixels, &loaded, &error)) {
+  const bool ok = ::loadPicture(path, maxPixels, &loaded, &error);
+  if (!ok && path != failedPath_)
     qCWarning(picturesLog, "%s: %s", qPrintable(path), qPrintable(error));
-    return false;
+  failedPath_ = ok ? QString() : path;
+  if (ok) {
+    setPicture(loaded.image, loaded.naturalTwips);
+  } else {
+    setPicture(QImage(), QSizeF(0, 0));
   }
-  setPicture(loaded.image, loaded.naturalTwips);
-  return true;
+  return ok;
 }
 
 void ImageBox::setPicture(const QImage& image, QSizeF naturalTwips) {

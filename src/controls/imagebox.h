@@ -13,7 +13,9 @@ class ImageBox : public QWidget {
 
   // Loads the picture at `path` (empty: no picture). `drawLimitTwips`, when given, is
   // the largest size the picture will be drawn at, so it may be decoded smaller.
-  // On failure the box keeps its picture and returns false.
+  // On failure the box is emptied (no picture, size 0 x 0 when not stretching), the
+  // reason is logged with the path, and it returns false. Loading the same file again
+  // and failing again, as a photo shown twice over does, logs nothing more.
   bool loadPicture(const QString& path, QSizeF drawLimitTwips = {});
   void setPicture(const QImage& image, QSizeF naturalTwips);
   const QImage& picture() const { return image_; }
@@ -33,4 +35,5 @@ class ImageBox : public QWidget {
   qint64 shownFrom_ = 0;
   QSizeF natural_;
   bool stretch_ = false;
+  QString failedPath_;  // the last load, when it failed
 };

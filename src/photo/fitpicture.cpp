@@ -36,8 +36,8 @@ void FileFind::fitPicture(ImageBox* box, const QString& path, Fit variant,
   }
   if (isPanel(variant)) Label3->setText(path);
 
-  // From here on a failing step is skipped: a picture that cannot be loaded leaves the
-  // box with its previous one, which is fitted and shown again.
+  // From here on a failing step is skipped. A picture that cannot be loaded empties the
+  // box: the previous photo must not stay on view under the new file's name.
   box->setVisible(false);
   box->setStretch(false);
   box->loadPicture(path, QSizeF(limitW, limitH));

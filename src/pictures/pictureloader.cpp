@@ -142,10 +142,10 @@ bool loadPicture(const QString& path, QSize maxPixels, LoadedPicture* out, QStri
 
   // Only plain files: a device or pipe named like a picture could be read forever.
   if (QFileInfo fi(path); fi.exists() && !fi.isFile())
-    return fail(error, QStringLiteral("%1 is not a file").arg(path));
+    return fail(error, QStringLiteral("not a plain file"));
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
-    return fail(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    return fail(error, QStringLiteral("cannot be opened: %1").arg(file.errorString()));
   if (isMetafileData(file.peek(64))) return loadMetafile(&file, maxPixels, out, error);
 
   // The content decides; the name's extension is the fallback for formats without a mark
@@ -162,5 +162,5 @@ bool loadPicture(const QString& path, QSize maxPixels, LoadedPicture* out, QStri
     if (bySuffix.canRead()) return loadRaster(&bySuffix, maxPixels, out, error);
   }
   if (!detected.isEmpty()) return false;
-  return fail(error, QStringLiteral("%1 is not a picture this program can read").arg(path));
+  return fail(error, QStringLiteral("not a picture this program can read"));
 }

@@ -5,7 +5,10 @@
 // test can see that it is waiting. Like a daemon waiting on a server that went silent,
 // it gives a held call up (EINTR) when the kernel interrupts it because the caller is
 // ending: until a call is answered, the kernel keeps its caller's process from ending.
-//   stallfs MOUNT-POINT HELD-FOLDER MARKER-FILE   (runs in the foreground until unmounted)
+// With "ignore-interrupts" it holds on all the same, as a hung network share does: the
+// caller's process then cannot end until the release.
+//   stallfs MOUNT-POINT HELD-FOLDER MARKER-FILE [ignore-interrupts]
+// (runs in the foreground until unmounted)
 #define FUSE_USE_VERSION 31
 #include <fuse.h>
 #include <sys/stat.h>
@@ -42,6 +45,7 @@ const Node kNodes[] = {
 std::atomic<bool> g_released{false};
 std::string g_held;
 std::string g_marker;
+bool g_ignoreInterrupts = false;
 pid_t g_parent = 0;
 
 void release(int) {
@@ -56,7 +60,7 @@ bool holdBack(const char* what) {
   }
   // Should the test end without releasing, nothing stays held back after it.
   while (!g_released && ::getppid() == g_parent) {
-    if (fuse_interrupted()) return false;
+    if (!g_ignoreInterrupts && fuse_interrupted()) return false;
     ::usleep(5000);
   }
   return true;
@@ -131,10 +135,13 @@ int readFile(const char* path, char* buf, size_t size, off_t offset, fuse_file_i
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: stallfs MOUNT-POINT HELD-FOLDER MARKER-FILE\n");
+  const bool ignoring = argc == 5 && std::strcmp(argv[4], "ignore-interrupts") == 0;
+  if (argc != 4 && !ignoring) {
+    std::fprintf(stderr,
+                 "usage: stallfs MOUNT-POINT HELD-FOLDER MARKER-FILE [ignore-interrupts]\n");
     return 2;
   }
+  g_ignoreInterrupts = ignoring;
   g_parent = ::getppid();
   g_held = argv[2];
   g_marker = argv[3];
