@@ -113,9 +113,9 @@ void clickLine(ListBox* list, int row) {
   requireReachable(list);
   QTRY_VERIFY_WITH_TIMEOUT(list->model()->rowCount() > row, 5000);  // the view caught up
   const QModelIndex index = list->model()->index(row, 0);
-  const QRect rect = list->visualRect(index);
-  QVERIFY2(list->viewport()->rect().contains(rect.center()),
-           qPrintable(QString("line %1 is not in view").arg(row)));
+  // A line wider than the list is clicked where it can be seen, as a person would.
+  const QRect rect = list->visualRect(index).intersected(list->viewport()->rect());
+  QVERIFY2(!rect.isEmpty(), qPrintable(QString("line %1 is not in view").arg(row)));
   requireUncovered(list->viewport(), rect.center());
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
