@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -192,8 +193,9 @@ class FileFind : public QWidget {
   QSize frameExtra() const;
 
   std::unique_ptr<VolumeSource> volumes_;
-  FolderReader walkReader_;             // the search's folder reads, handed to Dir2 and File1
-  FoundFiles found_;                    // what List1 and List2 show after a search
+  FolderReader walkReader_;  // the search's folder reads, handed to Dir2 and File1
+  FoundFiles found_;         // what List1 and List2 show after a search
+  QElapsedTimer eventsRan_;  // since the search last let events run; invalid at its start
   FolderReader browseReader_{1, 1, 1};  // Dir1's, one at a time, given up after a moment
   std::unique_ptr<MessageSink> messages_;
   MediaPlayerFactory playerFactory_;

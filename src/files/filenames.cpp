@@ -89,15 +89,6 @@ int roughWeight(QChar c) {
   return u < 128 ? table[u] : 1000 + u;
 }
 
-bool roughLess(const QString& a, const QString& b) {
-  const qsizetype n = std::min(a.size(), b.size());
-  for (qsizetype i = 0; i < n; ++i) {
-    const int wa = roughWeight(a[i]), wb = roughWeight(b[i]);
-    if (wa != wb) return wa < wb;
-  }
-  return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
-
 }  // namespace
 
 QString decodeFileName(QByteArrayView bytes) {
@@ -166,31 +157,22 @@ QString withTrailingSeparator(const QString& folder) {
   return folder + QLatin1Char('/');
 }
 
-void sortNames(QStringList& names) {
-  if (names.size() < 2) return;
-  const QCollator& collator = nameCollator();
-  auto less = [&collator](const QString& a, const QString& b) {
-    const int r = collator.compare(a, b);
-    return r != 0 ? r < 0 : a < b;
-  };
-  // The rough order is nearly always right, so inserting into the exact order costs
-  // one collator comparison per name; a poor guess falls back to a plain sort.
-  std::sort(names.begin(), names.end(), roughLess);
-  const qsizetype limit = 4 * names.size() + 16;
-  qsizetype moves = 0;
-  for (qsizetype i = 1; i < names.size(); ++i) {
-    if (!less(names[i], names[i - 1])) continue;
-    QString moving = std::move(names[i]);
-    qsizetype j = i;
-    do {
-      names[j] = std::move(names[j - 1]);
-      --j;
-      ++moves;
-    } while (j > 0 && less(moving, names[j - 1]));
-    names[j] = std::move(moving);
-    if (moves > limit) {
-      std::sort(names.begin(), names.end(), less);
-      return;
-    }
+NameOrder::NameOrder() : collator_(nameCollator()) {}
+
+bool NameOrder::roughlyBefore(const QString& a, const QString& b) {
+  const qsizetype n = std::min(a.size(), b.size());
+  for (qsizetype i = 0; i < n; ++i) {
+    const int wa = roughWeight(a[i]), wb = roughWeight(b[i]);
+    if (wa != wb) return wa < wb;
   }
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+bool NameOrder::before(const QString& a, const QString& b) const {
+  const int r = collator_.compare(a, b);
+  return r != 0 ? r < 0 : a < b;
+}
+
+void sortNames(QStringList& names) {
+  sortByName(names, [](const QString& name) -> const QString& { return name; });
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -60,21 +61,28 @@ qint64 nanoseconds(qint64 seconds, qint64 nanos) {
   return seconds * 1000000000 + nanos;
 }
 
-// The stamp of `name` in the folder `at` (with AT_EMPTY_PATH in `flags` and an empty name:
-// of `at` itself), a final link not followed, from what the kernel already holds: a share
-// that does not answer is not asked.
-bool askStamp(int at, const char* name, int flags, FolderStamp& out) {
-  struct statx sx;
-  if (::statx(at, name, flags | AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &sx) !=
-      0) {
-    return false;
-  }
+// What the kernel already holds of `name` in the folder `at` (with AT_EMPTY_PATH in
+// `flags` and an empty name: of `at` itself): a share that does not answer is not asked.
+bool statAt(int at, const char* name, int flags, struct statx& sx) {
+  return ::statx(at, name, flags | AT_STATX_DONT_SYNC, STATX_BASIC_STATS, &sx) == 0;
+}
+
+FolderStamp stampFrom(const struct statx& sx) {
+  FolderStamp out;
   out.device = quint64(makedev(sx.stx_dev_major, sx.stx_dev_minor));
   out.inode = quint64(sx.stx_ino);
   out.links = quint64(sx.stx_nlink);
   out.size = qint64(sx.stx_size);
   out.modified = nanoseconds(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
   out.changed = nanoseconds(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec);
+  return out;
+}
+
+// The stamp of `name` in `at`, a final link not followed.
+bool askStamp(int at, const char* name, int flags, FolderStamp& out) {
+  struct statx sx;
+  if (!statAt(at, name, flags | AT_SYMLINK_NOFOLLOW, sx)) return false;
+  out = stampFrom(sx);
   return true;
 }
 
@@ -112,7 +120,7 @@ bool changedLately(const FolderStamp& stamp) {
 }  // namespace
 
 std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOptions options,
-                                           FolderChain* chain) {
+                                           FolderChain* chain, const FolderStamp* stamp) {
   auto out = std::make_shared<FolderContents>();
   out->path = path;
   FolderChain ownChain;
@@ -120,35 +128,44 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
   std::shared_ptr<FolderHandle> handle = using_.open(path);
   if (!handle) return out;
   const int fd = handle->fd();
-  if (!askStamp(fd, "", AT_EMPTY_PATH, out->stamp)) return out;
+  if (stamp) {
+    out->stamp = *stamp;
+  } else if (!askStamp(fd, "", AT_EMPTY_PATH, out->stamp)) {
+    return out;
+  }
 
-  QStringList folderNames;
+  struct Subfolder {
+    QString name;
+    FolderStamp stamp;
+  };
+  std::vector<Subfolder> folders;
   const bool listed = forEachEntry(fd, using_.buffer(), [&](const char* name, unsigned char type) {
     if (name[0] == '.') return;  // hidden, and "." and ".."
-    struct stat st;
-    bool haveStat = false;
-    if (type == DT_UNKNOWN) {
-      if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
-      haveStat = true;
-      type = typeOf(st.st_mode);
+    struct statx sx;
+    bool asked = false;
+    if (type == DT_UNKNOWN || (type == DT_DIR && options.stayOnDevice)) {
+      if (!statAt(fd, name, AT_SYMLINK_NOFOLLOW, sx)) return;
+      asked = true;
+      type = typeOf(sx.stx_mode);
     }
     if (type == DT_DIR) {
-      if (options.stayOnDevice) {
-        if (!haveStat && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
-        if (!S_ISDIR(st.st_mode) || quint64(st.st_dev) != out->stamp.device) return;
-      }
-      folderNames.append(decodeFileName(name));
+      if (options.stayOnDevice && stampFrom(sx).device != out->stamp.device) return;
+      folders.push_back({decodeFileName(name), asked ? stampFrom(sx) : FolderStamp{}});
     } else if (type == DT_REG ||
-               (type == DT_LNK && ::fstatat(fd, name, &st, 0) == 0 && S_ISREG(st.st_mode))) {
-      out->fileNames.append(name);
+               (type == DT_LNK && statAt(fd, name, 0, sx) && S_ISREG(sx.stx_mode))) {
+      out->fileNames.append(name, std::strlen(name) + 1);
       out->fileEnds.push_back(out->fileNames.size());
     }
   });
   if (!listed) return out;
-  sortNames(folderNames);
+  sortByName(folders, [](const Subfolder& f) -> const QString& { return f.name; });
   const QString prefix = withTrailingSeparator(path);
-  out->subfolders.reserve(folderNames.size());
-  for (const QString& name : std::as_const(folderNames)) out->subfolders.append(prefix + name);
+  out->subfolders.reserve(qsizetype(folders.size()));
+  for (const Subfolder& f : folders) out->subfolders.append(prefix + f.name);
+  if (options.stayOnDevice) {
+    out->subfolderStamps.reserve(folders.size());
+    for (const Subfolder& f : folders) out->subfolderStamps.push_back(f.stamp);
+  }
   out->recent = changedLately(out->stamp);
   out->handle = std::move(handle);
   out->ok = true;
@@ -163,10 +180,15 @@ bool FolderContents::unchanged() const {
 qint64 FolderContents::lengthOf(QStringView name) const {
   if (!ok) return -1;
   if (!handle) return fileLength(joinPath(path, name.toString()));
-  struct stat st;
-  const QByteArray bytes = encodeFileName(name);
-  if (::fstatat(handle->fd(), bytes.constData(), &st, 0) != 0) return -1;
-  return S_ISREG(st.st_mode) ? qint64(st.st_size) : -1;
+  return lengthAt(encodeFileName(name).constData());
+}
+
+qint64 FolderContents::lengthAt(const char* name) const {
+  struct statx sx;
+  if (!ok || !handle || ::statx(handle->fd(), name, 0, STATX_TYPE | STATX_SIZE, &sx) != 0) {
+    return -1;
+  }
+  return S_ISREG(sx.stx_mode) ? qint64(sx.stx_size) : -1;
 }
 
 qint64 fileLength(const QString& path) {

@@ -27,8 +27,12 @@ struct FolderStamp {
 // One read of a folder, shared by the folder list and the file list that look at it.
 // File names are kept as the file system's bytes until someone needs them as text.
 struct FolderContents {
-  QString path;                          // as read, without trailing separator except for a root
-  QStringList subfolders;                // full paths, sorted by name
+  QString path;            // as read, without trailing separator except for a root
+  QStringList subfolders;  // full paths, sorted by name
+  // Their stamps as this read saw them through this folder, when it asked (a read that
+  // stays on one device asks each anyway): a stamp to read a subfolder by without asking
+  // again. Taken before the subfolder is read, a change after it makes the read stale.
+  std::vector<FolderStamp> subfolderStamps;
   bool ok = false;                       // false: the folder could not be listed
   std::shared_ptr<FolderHandle> handle;  // open for length queries, unless let go
   FolderStamp stamp;
@@ -48,14 +52,21 @@ struct FolderContents {
   // folder's handle is let go); -1 when missing.
   qint64 lengthOf(QStringView name) const;
 
+  // The length of the regular file `name` (the file system's bytes, ending in a zero) in
+  // this folder while its handle is held; -1 when missing.
+  qint64 lengthAt(const char* name) const;
+
   int fileCount() const { return int(fileEnds.size()); }
+  const char* fileName(int i) const {  // ends in a zero
+    return fileNames.data() + (i == 0 ? 0 : fileEnds[size_t(i) - 1]);
+  }
   QByteArrayView fileBytes(int i) const {
-    const size_t begin = i == 0 ? 0 : fileEnds[size_t(i) - 1];
-    return QByteArrayView(fileNames.data() + begin, qsizetype(fileEnds[size_t(i)] - begin));
+    const char* begin = fileName(i);
+    return QByteArrayView(begin, fileNames.data() + fileEnds[size_t(i)] - 1 - begin);
   }
 
-  std::string fileNames;         // the regular files' names, back to back, unsorted
-  std::vector<size_t> fileEnds;  // where each name ends in `fileNames`
+  std::string fileNames;         // the regular files' names, each ending in a zero, unsorted
+  std::vector<size_t> fileEnds;  // where each name's zero ends in `fileNames`
 };
 
 struct FolderReadOptions {
@@ -64,9 +75,11 @@ struct FolderReadOptions {
 
 // Reads `path` once: hidden entries skipped, symbolic links to folders not followed,
 // anything but folders and regular files (devices, pipes, sockets) left out. Without a
-// chain, one is made for this read.
+// chain, one is made for this read. With a `stamp` taken of the folder before (by its
+// parent's read), the folder is not asked for its own.
 std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOptions options = {},
-                                           FolderChain* chain = nullptr);
+                                           FolderChain* chain = nullptr,
+                                           const FolderStamp* stamp = nullptr);
 
 // The length in bytes of the regular file at `path` (symbolic links followed), or -1
 // when it is missing, unreadable or not a regular file.

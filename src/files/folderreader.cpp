@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <list>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -93,13 +94,22 @@ size_t footprint(const FolderContents& c) {
 // The matching names of a read, sorted as the file list sorts them, and their lengths.
 void matchAhead(FolderContents& c, const PatternList& patterns, const QString& text) {
   if (!c.ok || text.isEmpty()) return;
+  struct Match {
+    QString name;
+    qint64 length;
+  };
+  std::vector<Match> found;
   for (int i = 0; i < c.fileCount(); ++i) {
     const QByteArrayView name = c.fileBytes(i);
-    if (patterns.matches(name)) c.matches.append(decodeFileName(name));
+    if (patterns.matches(name)) found.push_back({decodeFileName(name), c.lengthAt(c.fileName(i))});
   }
-  sortNames(c.matches);
-  c.matchLengths.reserve(size_t(c.matches.size()));
-  for (const QString& name : std::as_const(c.matches)) c.matchLengths.push_back(c.lengthOf(name));
+  sortByName(found, [](const Match& m) -> const QString& { return m.name; });
+  c.matches.reserve(qsizetype(found.size()));
+  c.matchLengths.reserve(found.size());
+  for (Match& m : found) {
+    c.matches.append(std::move(m.name));
+    c.matchLengths.push_back(m.length);
+  }
   c.matchedFor = text;
 }
 
@@ -114,6 +124,7 @@ struct FolderReader::Job {
   bool inPlan = true;
   bool awaited = false;  // the walk is waiting for it
   bool anew = false;     // a read again of a folder that changed: by its path from the start
+  std::optional<FolderStamp> stamp;  // as the parent's read saw it
   std::list<std::shared_ptr<Job>>::iterator where;
   std::shared_ptr<FolderContents> result;
   size_t bytes = 0;
@@ -197,9 +208,11 @@ struct FolderReader::Shared {
     Children out;
     if (foldersAhead == 1) return out;  // nothing is read ahead
     quint32 position = 0;
+    const bool stamped = read.subfolderStamps.size() == size_t(read.subfolders.size());
     for (const QString& sub : read.subfolders) {
       auto child = std::make_shared<Job>();
       child->path = sub;
+      if (stamped) child->stamp = read.subfolderStamps[position];
       child->order.reserve(job.order.size() + 1);
       child->order = job.order;
       child->order.push_back(position++);
@@ -267,6 +280,7 @@ struct FolderReader::Shared {
       // What the thread keeps open may have been renamed since; a read again must not use it.
       FolderChain* const through = job->anew ? nullptr : &chain;
       const FolderReadOptions options = s->options;
+      const std::optional<FolderStamp> stamp = job->stamp;
       const std::shared_ptr<const PatternList> patterns = s->patterns;
       const QString text = s->patternText;
       lock.unlock();
@@ -278,7 +292,8 @@ struct FolderReader::Shared {
         waitsSeen = waitsSoFar();
       }
       const Clock::time_point begin = Clock::now();
-      std::shared_ptr<FolderContents> result = readFolder(path, options, through);
+      std::shared_ptr<FolderContents> result =
+          readFolder(path, options, through, stamp ? &*stamp : nullptr);
       matchAhead(*result, *patterns, text);
       result->handle.reset();  // closed here and not by the walk, which asks by path
       // Only a slow read may have waited; asked only while more threads may join.
