@@ -37,6 +37,11 @@ class ReadAhead {
     std::lock_guard<std::mutex> lock(mutex());
     return folders().contains(folder);
   }
+  // How often a reader thread joined because reads waited on the drive.
+  int joined() const {
+    std::lock_guard<std::mutex> lock(mutex());
+    return folders().count(QString());
+  }
 
  private:
   static std::mutex& mutex() {
@@ -50,9 +55,12 @@ class ReadAhead {
   static void note(QtMsgType, const QMessageLogContext&, const QString& text) {
     static const QString head = QStringLiteral("read "),
                          tail = QStringLiteral(" ahead of the walk");
-    if (!text.startsWith(head) || !text.endsWith(tail)) return;
     std::lock_guard<std::mutex> lock(mutex());
-    folders().append(text.mid(head.size(), text.size() - head.size() - tail.size()));
+    if (text.endsWith(QStringLiteral("folder readers: reads wait on the disk"))) {
+      folders().append(QString());
+    } else if (text.startsWith(head) && text.endsWith(tail)) {
+      folders().append(text.mid(head.size(), text.size() - head.size() - tail.size()));
+    }
   }
   QtMessageHandler previous_;
 };
@@ -130,6 +138,23 @@ class TestFolderReader : public QObject {
     QVERIFY(QFile::rename(tree.path("top/dd"), tree.path("top/ee")));
     QVERIFY(!listed(reader.read(path)));
     QCOMPARE(reader.fileLength(path + "/dd/f.avi"), qint64(-1));
+  }
+
+  // Folders served from memory keep the fewest reader threads: more would only contend for
+  // the processors. Many files a folder make each read slow enough to be looked at.
+  void readsFromMemoryKeepTheFewestReaders() {
+    TestTree tree;
+    for (int d = 0; d < 30; ++d) {
+      for (int f = 0; f < 300; ++f) tree.file(QString("d%1/f%2.avi").arg(d).arg(f));
+    }
+    FolderReader reader;  // the program's bounds
+    reader.setPatterns(kFilms);
+    const ReadAhead ahead;
+    for (int round = 0; round < 10; ++round) {
+      QVERIFY(listed(reader.read(tree.root())));
+      for (int d = 0; d < 30; ++d) QVERIFY(listed(reader.read(tree.path(QString("d%1").arg(d)))));
+    }
+    QCOMPARE(ahead.joined(), 0);
   }
 
   // Reading the same folder again (a refresh) looks its name up anew.

@@ -29,6 +29,11 @@ constexpr auto kIdleLife = std::chrono::seconds(1);
 // A read served from the cache takes less than this (a few system calls); only a slower
 // one is asked whether it waited.
 constexpr auto kSlowRead = std::chrono::microseconds(200);
+// A read that read no disk block waited on the drive (a share, a network) only when it took
+// this long and gave up the processor meanwhile: a thread also gives it up for a moment to
+// take a lock, and a read served from the cache that loses the processor to the other
+// threads takes several milliseconds.
+constexpr auto kLongRead = std::chrono::milliseconds(20);
 // Descriptors a thread beyond the fewest keeps open down its path, and what one reader may
 // hold at most in a tree of ordinary depth: the pool never holds more than the process may.
 constexpr size_t kExtraChainOpen = 8;
@@ -63,14 +68,23 @@ class Deadline {
   bool set_ = false;
 };
 
-// How often the calling thread has given up the processor to wait, for the disk mostly:
-// a read during which it did was not served from the cache.
-long waitsSoFar() {
+// How often the calling thread has given up the processor to wait, and how many blocks it
+// has read from a disk: a read during which either rose was not served from the cache.
+struct Waits {
+  long switches = -1;  // -1: not asked
+  long blocks = 0;
+  bool known() const { return switches >= 0; }
+  bool readTheDisk(const Waits& before, Clock::duration took) const {
+    return blocks != before.blocks || (switches != before.switches && took >= kLongRead);
+  }
+};
+
+Waits waitsSoFar() {
 #ifdef RUSAGE_THREAD
   rusage use;
-  if (::getrusage(RUSAGE_THREAD, &use) == 0) return use.ru_nvcsw;
+  if (::getrusage(RUSAGE_THREAD, &use) == 0) return {use.ru_nvcsw, use.ru_inblock};
 #endif
-  return 0;
+  return {0, 0};
 }
 
 // The most reader threads the process's descriptor limit leaves room for.
@@ -260,7 +274,7 @@ struct FolderReader::Shared {
     // This thread's descriptors and entry buffer; one that joined for a cold disk keeps
     // fewer open, as many of them read at once.
     FolderChain chain(extra ? kExtraChainOpen : FolderChain::kDeepestOpen);
-    long waitsSeen = -1;    // the thread's waits when last asked; -1: ask before the next read
+    Waits waitsSeen;        // the thread's waits when last asked, or to be asked before a read
     bool wakeWalk = false;  // the walk waits for the read just finished
     std::unique_lock<std::mutex> lock(s->mutex);
     while (!s->ended) {
@@ -271,7 +285,7 @@ struct FolderReader::Shared {
         const bool woken = s->work.wait_for(lock, kIdleLife) == std::cv_status::no_timeout;
         --s->idle;
         if (!woken && s->threads > s->fewest) break;  // more threads than the walk needs
-        waitsSeen = -1;                               // that wait is none of the next read's
+        waitsSeen = {};                               // that wait is none of the next read's
         continue;
       }
       const bool wakeReader = s->idle > 0 && s->room() > 0;
@@ -287,8 +301,8 @@ struct FolderReader::Shared {
       if (std::exchange(wakeWalk, false)) s->done.notify_all();
       if (wakeReader) s->work.notify_one();
       if (!mayGrow) {
-        waitsSeen = -1;
-      } else if (waitsSeen < 0) {
+        waitsSeen = {};
+      } else if (!waitsSeen.known()) {
         waitsSeen = waitsSoFar();
       }
       const Clock::time_point begin = Clock::now();
@@ -298,9 +312,10 @@ struct FolderReader::Shared {
       result->handle.reset();  // closed here and not by the walk, which asks by path
       // Only a slow read may have waited; asked only while more threads may join.
       bool waited = false;
-      if (mayGrow && Clock::now() - begin >= kSlowRead) {
-        const long waits = waitsSoFar();
-        waited = waits != waitsSeen;
+      const Clock::duration took = Clock::now() - begin;
+      if (mayGrow && took >= kSlowRead) {
+        const Waits waits = waitsSoFar();
+        waited = waits.readTheDisk(waitsSeen, took);
         waitsSeen = waits;
       }
       const size_t bytes = footprint(*result);
