@@ -18,6 +18,7 @@ namespace {
 // and some clocks tick every 2 s (FAT): a folder changed this lately may change again
 // unseen.
 constexpr qint64 kSettledNs = 3'000'000'000;
+constexpr size_t kNamesReserved = 1024;
 
 // Calls `visit(name, type)` for every entry but "." and ".."; false when unreadable. The
 // folder is read from its first entry: every read opens it anew.
@@ -139,6 +140,8 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
     FolderStamp stamp;
   };
   std::vector<Subfolder> folders;
+  out->fileNames.reserve(kNamesReserved);  // most folders' names fit: no growing step by step
+  out->fileEnds.reserve(kNamesReserved / 16);
   const bool listed = forEachEntry(fd, using_.buffer(), [&](const char* name, unsigned char type) {
     if (name[0] == '.') return;  // hidden, and "." and ".."
     struct statx sx;

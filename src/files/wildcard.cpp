@@ -49,8 +49,35 @@ PatternList::PatternList(const QString& list) {
     if (t == QLatin1String("*.*") || t == QLatin1String("*")) everything_ = true;
     const QString folded = t.toCaseFolded();
     patterns_.append(folded);
-    if (isAscii(folded)) asciiPatterns_.push_back(folded.toStdString());
+    if (!isAscii(folded)) continue;
+    asciiPatterns_.push_back(folded.toStdString());
+    const std::string& ascii = asciiPatterns_.back();
+    if (ascii.size() > 1 && ascii[0] == '*' && ascii.find_first_of("*?", 1) == std::string::npos) {
+      endings_.push_back(ascii.substr(1));
+    }
   }
+}
+
+// An ASCII byte at the end of UTF-8 text is a character of its own, and folds to itself
+// only if it is no capital: so an ASCII ending decides such a pattern exactly.
+int PatternList::matchByEnding(QByteArrayView nativeName) const {
+  if (endings_.empty() || endings_.size() != size_t(patterns_.size())) return -1;
+  bool undecided = false;
+  for (const std::string& ending : endings_) {
+    if (size_t(nativeName.size()) < ending.size()) continue;
+    const char* tail = nativeName.data() + nativeName.size() - ending.size();
+    bool same = true;
+    for (size_t i = 0; i < ending.size(); ++i) {
+      if (static_cast<unsigned char>(tail[i]) >= 0x80) {
+        undecided = true;
+        same = false;
+        break;
+      }
+      same = same && lowered(tail[i]) == ending[i];
+    }
+    if (same) return 1;
+  }
+  return undecided ? -1 : 0;
 }
 
 bool PatternList::matches(const QString& name) const {
@@ -64,6 +91,8 @@ bool PatternList::matches(const QString& name) const {
 
 bool PatternList::matches(QByteArrayView nativeName) const {
   if (everything_) return true;
+  const int byEnding = matchByEnding(nativeName);
+  if (byEnding >= 0) return byEnding == 1;
   for (const char c : nativeName) {
     if (static_cast<unsigned char>(c) >= 0x80) return matches(decodeFileName(nativeName));
   }

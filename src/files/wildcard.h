@@ -18,8 +18,13 @@ class PatternList {
   bool matches(QByteArrayView nativeName) const;
 
  private:
+  // The answer from the end of a name alone for patterns such as "*.jpg"; -1 when the end
+  // is not plain ASCII, or other patterns must be asked.
+  int matchByEnding(QByteArrayView nativeName) const;
+
   QStringList patterns_;                    // case-folded
   std::vector<std::string> asciiPatterns_;  // those of them that are plain ASCII
+  std::vector<std::string> endings_;        // of those, the ones that are "*" and plain text
   bool everything_ = false;
 };
 
