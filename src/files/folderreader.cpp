@@ -458,18 +458,19 @@ std::shared_ptr<const FolderContents> FolderReader::take(const QString& path) {
 
 qint64 FolderReader::fileLength(const QString& path) {
   const qsizetype cut = path.lastIndexOf('/');
-  if (cut < 0 || !last_ || !last_->ok) return ::fileLength(path);
-  const QStringView folder = QStringView(path).left(cut == 0 ? 1 : cut);
-  if (folder != last_->path && !(cut > 0 && QStringView(path).left(cut + 1) == last_->path)) {
-    return ::fileLength(path);
-  }
-  const QStringView name = QStringView(path).mid(cut + 1);
+  if (cut < 0) return ::fileLength(path);
+  return fileLength(QStringView(path).left(cut == 0 ? 1 : cut), QStringView(path).mid(cut + 1));
+}
+
+qint64 FolderReader::fileLength(QStringView folder, QStringView name) {
+  const auto byPath = [&] { return ::fileLength(joinPath(folder.toString(), name.toString())); };
+  if (!last_ || !last_->ok || folder != last_->path) return byPath();
   if (last_->matchedFor.isEmpty()) return last_->lengthOf(name);
   // The folder was found unchanged when the walk took it, and nothing of the walk's runs
   // while its files are listed. Only a folder changed so lately that its stamp may hide a
   // change is looked at again for each file: changed, the length is asked by the path its
   // line would show.
-  if (last_->recent && !last_->unchanged()) return ::fileLength(path);
+  if (last_->recent && !last_->unchanged()) return byPath();
   const QStringList& matches = last_->matches;
   qsizetype at = cursor_ < matches.size() && matches[cursor_] == name ? cursor_ : -1;
   if (at < 0) at = matches.indexOf(name);

@@ -47,6 +47,7 @@ class FolderReader {
   // The length of the regular file at `path`, -1 when missing or unreadable. Files of the
   // folder read last are answered from the read ahead while that folder is unchanged.
   qint64 fileLength(const QString& path);
+  qint64 fileLength(QStringView folder, QStringView name);  // the same, for `name` in `folder`
   // Ends the read ahead and lets go of what it holds; reads in progress are abandoned.
   void stop();
 

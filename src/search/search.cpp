@@ -82,12 +82,11 @@ void FileFind::scanFolder() {
   File1->setPattern(Text1->text());
   if (File1->listCount() != 0) {
     const QString folder = Dir2->path();  // one string for all its lines
-    const QString pathHead = withTrailingSeparator(folder);
     const int last = File1->listCount() - 1;
     for (int i = 0; i <= last; ++i) {
       File1->setListIndex(i);
       const QString name = File1->fileName();
-      const qint64 length = walkReader_.fileLength(pathHead + name);
+      const qint64 length = walkReader_.fileLength(folder, name);
       if (length < 0) continue;          // gone since the folder was read, or unreadable
       found_.add(folder, name, length);  // its folder line, path line and file line
       List1->linesAdded();
