@@ -431,9 +431,11 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
   }
   if (!job->inPlan) return job->result;
   s->drop(job->where, std::next(job->where));
-  // Room for more ahead: woken a batch at a time, a reader costs no wake-up a folder.
+  // Room for more ahead: woken a batch at a time, a reader costs no wake-up a folder; and
+  // none once all that is known is read (near the end of the tree a reader woken for
+  // each folder the walk takes would only find nothing to do).
   const int refill = s->foldersAhead - std::max(1, s->foldersAhead / 8);
-  const bool wakeReader = s->started <= refill && s->idle > 0;
+  const bool wakeReader = s->started <= refill && s->idle > 0 && !s->planned.empty();
   lock.unlock();
   if (wakeReader) s->work.notify_one();
   return job->result;
