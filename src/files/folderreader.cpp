@@ -68,6 +68,20 @@ class Deadline {
   bool set_ = false;
 };
 
+// Takes `lock`, trying for a moment before going to sleep for it: the walk and its readers
+// hold it for a few list steps, and each thread put to sleep for it costs a system call to
+// sleep and one of the holder's to wake it.
+void acquire(std::unique_lock<std::mutex>& lock) {
+  constexpr int kTries = 64;
+  for (int i = 0; i < kTries; ++i) {
+    if (lock.try_lock()) return;
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+  }
+  lock.lock();
+}
+
 // How often the calling thread has given up the processor to wait, and how many blocks it
 // has read from a disk: a read during which either rose was not served from the cache.
 struct Waits {
@@ -142,6 +156,8 @@ struct FolderReader::Job {
   std::list<std::shared_ptr<Job>>::iterator where;
   std::shared_ptr<FolderContents> result;
   size_t bytes = 0;
+  int madeBy = -1;  // the reader slot whose thread allocated the job (-1: the walk's)
+  int readBy = -1;  // and the one whose thread made the result
 };
 
 namespace {
@@ -169,9 +185,41 @@ struct FolderReader::Shared {
   int most = kMostReaders;
   int threads = 0;  // reader threads running
   int idle = 0;     // of them, waiting for a job
+  // Of those, how many were woken and have not run yet: on a busy machine a woken thread may
+  // wait a while for a processor, and each further wake-up meant for it is a system call
+  // that wakes no one.
+  int waking = 0;
+  // Worth waking an idle reader for: the folder the walk takes next, or room for a batch of
+  // folders. Not for each folder the walk takes at the bound: the readers still busy keep up
+  // with that, and a reader woken a folder at a time costs two system calls a folder.
+  bool worthWaking() const {
+    if (idle <= waking || planned.empty()) return false;
+    return *planned.begin() == plan.front() || foldersAhead - started >= batch();
+  }
+  int batch() const { return std::max(1, foldersAhead / 8); }
   FolderReadOptions options;
   QString patternText;
   std::shared_ptr<const PatternList> patterns;
+
+  // What the walk is done with goes back to the reader thread that allocated it and is freed
+  // there. Freed on the walk's thread, each block would take the lock of that reader's memory
+  // arena while the reader allocates from it, and the two would keep waking each other
+  // (the most part of a warm search's system calls went to it). One grave a reader slot;
+  // what has no open grave is freed where it is let go.
+  struct Grave {
+    bool open = false;  // a thread reads for this slot
+    std::list<std::shared_ptr<Job>> jobs;
+    std::vector<std::shared_ptr<const FolderContents>> reads;  // room made by its thread
+  };
+  std::vector<Grave> graves;  // sized once, for the most readers
+  static constexpr size_t kGraveRoom = 64;
+
+  // Moves `result` into the grave of `slot` when there is room for it without allocating.
+  void bury(std::shared_ptr<const FolderContents>& result, int slot) {
+    if (slot < 0 || !graves[size_t(slot)].open) return;
+    auto& reads = graves[size_t(slot)].reads;
+    if (reads.size() < reads.capacity()) reads.push_back(std::move(result));
+  }
 
   // How many jobs may be started now: within the bound of folders and bytes ahead, and
   // always the one the walk takes next.
@@ -192,15 +240,25 @@ struct FolderReader::Shared {
     return job;
   }
 
+  // Takes jobs out of the plan, into their graves or else into `here`, freed by the caller
+  // once it has let go of the lock.
   void drop(std::list<std::shared_ptr<Job>>::iterator from,
-            std::list<std::shared_ptr<Job>>::iterator to) {
-    for (auto it = from; it != to; ++it) {
-      (*it)->inPlan = false;
-      if ((*it)->state == Job::State::Planned) planned.erase(*it);
-      if ((*it)->state != Job::State::Planned) --started;
-      if ((*it)->state == Job::State::Done) bytesAhead -= (*it)->bytes;
+            std::list<std::shared_ptr<Job>>::iterator to, std::list<std::shared_ptr<Job>>& here) {
+    while (from != to) {
+      const auto it = from++;
+      Job& job = **it;
+      job.inPlan = false;
+      if (job.state == Job::State::Planned) planned.erase(*it);
+      if (job.state != Job::State::Planned) --started;
+      if (job.state == Job::State::Done) {
+        bytesAhead -= job.bytes;
+        std::shared_ptr<const FolderContents> result = std::move(job.result);
+        bury(result, job.readBy);
+      }
+      const bool graved = job.madeBy >= 0 && graves[size_t(job.madeBy)].open;
+      auto& into = graved ? graves[size_t(job.madeBy)].jobs : here;
+      into.splice(into.end(), plan, it);
     }
-    plan.erase(from, to);
   }
 
   // A job at the end of the plan, where a plan begins.
@@ -218,7 +276,7 @@ struct FolderReader::Shared {
     std::list<std::shared_ptr<Job>> plan;
     std::set<std::shared_ptr<Job>, WalkOrder> planned;
   };
-  Children childrenOf(const Job& job, const FolderContents& read) const {
+  Children childrenOf(const Job& job, const FolderContents& read, int slot) const {
     Children out;
     if (foldersAhead == 1) return out;  // nothing is read ahead
     quint32 position = 0;
@@ -226,6 +284,7 @@ struct FolderReader::Shared {
     for (const QString& sub : read.subfolders) {
       auto child = std::make_shared<Job>();
       child->path = sub;
+      child->madeBy = slot;
       if (stamped) child->stamp = read.subfolderStamps[position];
       child->order.reserve(job.order.size() + 1);
       child->order = job.order;
@@ -237,8 +296,9 @@ struct FolderReader::Shared {
   }
 
   void finish(const std::shared_ptr<Job>& job, std::shared_ptr<FolderContents> result, size_t bytes,
-              Children& children) {
+              Children& children, int slot) {
     job->bytes = bytes;
+    job->readBy = slot;
     job->result = std::move(result);
     job->state = Job::State::Done;
     if (!job->inPlan) return;
@@ -249,11 +309,16 @@ struct FolderReader::Shared {
 
   // One more reader thread; false when none could be started.
   static bool startReader(const std::shared_ptr<Shared>& s) {
+    const auto free =
+        std::find_if(s->graves.begin(), s->graves.end(), [](const Grave& g) { return !g.open; });
+    if (free == s->graves.end()) return false;
+    const int slot = int(free - s->graves.begin());
     try {
-      std::thread(&Shared::run, s, s->threads >= s->fewest).detach();
+      std::thread(&Shared::run, s, s->threads >= s->fewest, slot).detach();
     } catch (const std::system_error&) {
       return false;
     }
+    free->open = true;
     ++s->threads;
     return true;
   }
@@ -269,14 +334,21 @@ struct FolderReader::Shared {
   // Wake-ups are costly, one a folder: a reader wakes the walk only for the folder it
   // waits for, and one idle reader when there is more to read than it takes itself (that
   // one wakes the next); each after letting go of the lock, which the woken one wants.
-  static void run(std::shared_ptr<Shared> s, bool extra) {
+  static void run(std::shared_ptr<Shared> s, bool extra, int slot) {
     ::pthread_setname_np(::pthread_self(), "folder reader");  // as tools list threads
     // This thread's descriptors and entry buffer; one that joined for a cold disk keeps
     // fewer open, as many of them read at once.
     FolderChain chain(extra ? kExtraChainOpen : FolderChain::kDeepestOpen);
     Waits waitsSeen;        // the thread's waits when last asked, or to be asked before a read
     bool wakeWalk = false;  // the walk waits for the read just finished
+    // This slot's grave is emptied into these and freed here; the room is this thread's.
+    std::list<std::shared_ptr<Job>> deadJobs;
+    std::vector<std::shared_ptr<const FolderContents>> deadReads;
+    deadReads.reserve(kGraveRoom);
+    std::vector<std::shared_ptr<const FolderContents>> room;
+    room.reserve(kGraveRoom);
     std::unique_lock<std::mutex> lock(s->mutex);
+    s->graves[size_t(slot)].reads.swap(room);
     while (!s->ended) {
       const std::shared_ptr<Job> job = s->nextJob();
       if (!job) {
@@ -284,11 +356,13 @@ struct FolderReader::Shared {
         ++s->idle;
         const bool woken = s->work.wait_for(lock, kIdleLife) == std::cv_status::no_timeout;
         --s->idle;
+        if (s->waking > 0) --s->waking;
         if (!woken && s->threads > s->fewest) break;  // more threads than the walk needs
         waitsSeen = {};                               // that wait is none of the next read's
         continue;
       }
-      const bool wakeReader = s->idle > 0 && s->room() > 0;
+      const bool wakeReader = s->worthWaking() && s->room() > 0;
+      if (wakeReader) ++s->waking;
       const bool mayGrow = s->threads < s->most;
       const QString path = job->path;
       // What the thread keeps open may have been renamed since; a read again must not use it.
@@ -297,9 +371,14 @@ struct FolderReader::Shared {
       const std::optional<FolderStamp> stamp = job->stamp;
       const std::shared_ptr<const PatternList> patterns = s->patterns;
       const QString text = s->patternText;
+      Grave& grave = s->graves[size_t(slot)];
+      grave.reads.swap(deadReads);
+      deadJobs.splice(deadJobs.end(), grave.jobs);
       lock.unlock();
       if (std::exchange(wakeWalk, false)) s->done.notify_all();
       if (wakeReader) s->work.notify_one();
+      deadReads.clear();  // its room stays, for the next swap
+      deadJobs.clear();
       if (!mayGrow) {
         waitsSeen = {};
       } else if (!waitsSeen.known()) {
@@ -319,14 +398,18 @@ struct FolderReader::Shared {
         waitsSeen = waits;
       }
       const size_t bytes = footprint(*result);
-      Children children = s->childrenOf(*job, *result);
-      lock.lock();
-      s->finish(job, std::move(result), bytes, children);
+      Children children = s->childrenOf(*job, *result, slot);
+      acquire(lock);
+      s->finish(job, std::move(result), bytes, children, slot);
       wakeWalk = job->awaited;
       if (!wakeWalk) qCDebug(searchLog, "read %s ahead of the walk", qUtf8Printable(path));
       if (waited) s->grow(s);
     }
     --s->threads;
+    Grave& grave = s->graves[size_t(slot)];
+    grave.open = false;
+    grave.reads.swap(deadReads);
+    deadJobs.splice(deadJobs.end(), grave.jobs);
     lock.unlock();
     if (wakeWalk) s->done.notify_all();
   }
@@ -366,11 +449,13 @@ void FolderReader::setWaitLimit(std::chrono::milliseconds limit) {
 void FolderReader::stop() {
   last_.reset();
   lastFresh_ = false;
+  handed_ = {};
   if (!shared_) return;
+  std::list<std::shared_ptr<Job>> unburied;
   {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     shared_->ended = true;
-    shared_->drop(shared_->plan.begin(), shared_->plan.end());
+    shared_->drop(shared_->plan.begin(), shared_->plan.end(), unburied);
   }
   shared_->work.notify_all();
   shared_.reset();  // threads still reading let go of it when they return
@@ -404,19 +489,23 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     shared_->most = std::max(fewestReaders_, readersTheLimitAllows(mostReaders_));
     shared_->patternText = patterns_;
     shared_->patterns = std::make_shared<const PatternList>(patterns_);
+    shared_->graves.resize(size_t(shared_->most));
     std::lock_guard<std::mutex> lock(shared_->mutex);
     for (int i = 0; i < fewestReaders_; ++i) Shared::startReader(shared_);
   }
   const std::shared_ptr<Shared> s = shared_;
-  std::unique_lock<std::mutex> lock(s->mutex);
+  std::list<std::shared_ptr<Job>> unburied;  // freed after the lock is let go
+  std::unique_lock<std::mutex> lock(s->mutex, std::defer_lock);
+  acquire(lock);
+  returnHanded(*s);
   auto found = s->plan.begin();
   while (!fresh && found != s->plan.end() && (*found)->path != path) ++found;
   std::shared_ptr<Job> job;
   if (found != s->plan.end() && !fresh) {
-    s->drop(s->plan.begin(), found);  // folders the walk did not enter
+    s->drop(s->plan.begin(), found, unburied);  // folders the walk did not enter
     job = *found;
   } else {
-    s->drop(s->plan.begin(), s->plan.end());  // the walk went elsewhere: plan from here
+    s->drop(s->plan.begin(), s->plan.end(), unburied);  // the walk went elsewhere: plan from here
     job = s->planFrom(path, fresh);
     s->work.notify_all();
   }
@@ -429,16 +518,31 @@ std::shared_ptr<const FolderContents> FolderReader::await(const QString& path, b
     stop();  // the stuck read is left to its thread
     return nullptr;
   }
-  if (!job->inPlan) return job->result;
-  s->drop(job->where, std::next(job->where));
+  std::shared_ptr<const FolderContents> result = std::move(job->result);
+  hand(result, job->readBy);
+  if (!job->inPlan) return result;
+  s->drop(job->where, std::next(job->where), unburied);
   // Room for more ahead: woken a batch at a time, a reader costs no wake-up a folder; and
   // none once all that is known is read (near the end of the tree a reader woken for
   // each folder the walk takes would only find nothing to do).
-  const int refill = s->foldersAhead - std::max(1, s->foldersAhead / 8);
-  const bool wakeReader = s->started <= refill && s->idle > 0 && !s->planned.empty();
+  const bool wakeReader = s->worthWaking();
+  if (wakeReader) ++s->waking;
   lock.unlock();
   if (wakeReader) s->work.notify_one();
-  return job->result;
+  return result;
+}
+
+void FolderReader::hand(const std::shared_ptr<const FolderContents>& result, int slot) {
+  Handed& into = handed_[handedNext_++ % handed_.size()];
+  into.read = result;  // one still in use when overwritten is freed by its last user
+  into.slot = slot;
+}
+
+// Results the walk's lists have all let go of go back to their readers.
+void FolderReader::returnHanded(Shared& s) {
+  for (Handed& h : handed_) {
+    if (h.read && h.read.use_count() == 1) s.bury(h.read, h.slot);
+  }
 }
 
 std::shared_ptr<const FolderContents> FolderReader::read(const QString& path) {

@@ -13,6 +13,7 @@
 // ahead of the walk is logged (category vistara.search, debug), and so is each thread that joins.
 
 #include <QString>
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -63,6 +64,8 @@ class FolderReader {
   struct Shared;
   std::shared_ptr<const FolderContents> await(const QString& path, bool fresh);
   bool waitFor(Shared& s, const Job& job, std::unique_lock<std::mutex>& lock);
+  void hand(const std::shared_ptr<const FolderContents>& result, int slot);
+  void returnHanded(Shared& s);
 
   int fewestReaders_;
   int mostReaders_;
@@ -75,4 +78,12 @@ class FolderReader {
   std::shared_ptr<const FolderContents> last_;
   bool lastFresh_ = false;
   qsizetype cursor_ = 0;  // the match the next length query most likely asks for
+  // The reads handed to the walk lately, with the reader slot that made each: freed by that
+  // reader once the walk's lists have let go of them.
+  struct Handed {
+    std::shared_ptr<const FolderContents> read;
+    int slot = -1;
+  };
+  std::array<Handed, 8> handed_;
+  size_t handedNext_ = 0;
 };
