@@ -212,7 +212,9 @@ struct FolderReader::Shared {
     std::vector<std::shared_ptr<const FolderContents>> reads;  // room made by its thread
   };
   std::vector<Grave> graves;  // sized once, for the most readers
-  static constexpr size_t kGraveRoom = 64;
+  // A reader empties its grave whenever it starts a read, so room for a few is enough; what
+  // finds no room (its reader idle at the bound) is freed by the walk instead.
+  static constexpr size_t kGraveRoom = 16;
 
   // Moves `result` into the grave of `slot` when there is room for it without allocating.
   void bury(std::shared_ptr<const FolderContents>& result, int slot) {
