@@ -7,8 +7,12 @@
 // blanks, its size in KB.
 namespace {
 
+double kilobytes(qint64 length) {
+  return double(length) / 1024.0;
+}
+
 QString sizeText(qint64 length) {
-  return formatThousands(double(length) / 1024.0);
+  return formatThousands(kilobytes(length));
 }
 
 }  // namespace
@@ -27,8 +31,11 @@ qreal FoundFiles::ResultLines::width(qsizetype index, TextWidths& widths) const 
     if (file > 0 && files.sameHead(file - 1, file)) return 0;
     return widths.of(u"--> ") + widths.of(files.head(file));
   }
+  // Measured for every file found: its size is written over one text, not composed anew.
+  thread_local QString size;
+  formatThousands(kilobytes(files.number(file)), QLocale(), size);
   return widths.of(u"       ") + widths.of(files.tailView(file)) + widths.of(u"  ") +
-         widths.of(sizeText(files.number(file))) + widths.of(u" KB");
+         widths.of(size) + widths.of(u" KB");
 }
 
 QString FoundFiles::PathLines::line(qsizetype index) const {

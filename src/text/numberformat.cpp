@@ -89,19 +89,24 @@ const Separators& separatorsOf(const QLocale& locale) {
 }  // namespace
 
 QString formatThousands(double value, const QLocale& locale) {
-  if (!std::isfinite(value)) return {};
+  QString text;
+  formatThousands(value, locale, text);
+  return text;
+}
+
+void formatThousands(double value, const QLocale& locale, QString& out) {
+  out.resize(0);
+  if (!std::isfinite(value)) return;
   Digits d;
   roundScaled(std::fabs(value), 0, d);
-  if (d.isZero()) return {};
+  if (d.isZero()) return;
   const Separators& s = separatorsOf(locale);
-  QString text;
-  text.reserve(d.size + (d.size / 3) * s.group.size() + 1);
-  if (value < 0) text += s.minus;
+  out.reserve(d.size + (d.size / 3) * s.group.size() + 1);
+  if (value < 0) out += s.minus;
   for (int i = 0; i < d.size; ++i) {
-    if (i > 0 && (d.size - i) % 3 == 0) text += s.group;
-    text += QLatin1Char(d.text[i]);
+    if (i > 0 && (d.size - i) % 3 == 0) out += s.group;
+    out += QLatin1Char(d.text[i]);
   }
-  return text;
 }
 
 QString formatTwoDecimals(double value, const QLocale& locale) {

@@ -6,6 +6,8 @@
 // "###,###": rounded to a whole number (halves away from zero), digits grouped by threes
 // with the locale's separator, no leading zero: a value that rounds to 0 gives empty text.
 QString formatThousands(double value, const QLocale& locale = QLocale());
+// The same, written over `out`, whose room is kept: for many numbers in a row.
+void formatThousands(double value, const QLocale& locale, QString& out);
 
 // "0.##": rounded to two decimals (halves away from zero), trailing zeros dropped, at
 // least one integer digit, no grouping; the decimal separator stays even when no fraction

@@ -33,7 +33,7 @@ int FileList::listCount() const {
 QString FileList::list(int index) const {
   match();
   if (index < 0 || index >= matches_.size()) return {};
-  return matches_[index];
+  return matches_.at(index);  // a const look: the list stays shared with the folder's read
 }
 
 void FileList::setListIndex(int index) {
