@@ -3,9 +3,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <time.h>
 #include <unistd.h>
+
+#ifdef __linux__
+#include <linux/magic.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -20,23 +25,47 @@ namespace {
 constexpr qint64 kSettledNs = 3'000'000'000;
 constexpr size_t kNamesReserved = 1024;
 
+#ifdef __linux__
+// Where ext4 puts a folder's read once it has handed out its last entry (in 64-bit offsets):
+// the offset it gives that entry, which no entry's own hash can give.
+constexpr off64_t kExt4End = 0x7fffffffffffffff;
+
+// Whether the folder `fd`, on `device`, is on ext4. Asked once a device and thread.
+bool onExt4(int fd, quint64 device) {
+  thread_local quint64 known = 0;
+  thread_local bool ext4 = false;
+  if (known != device || device == 0) {
+    struct statfs fs;
+    ext4 = ::fstatfs(fd, &fs) == 0 && fs.f_type == EXT4_SUPER_MAGIC;
+    known = device;
+  }
+  return ext4;
+}
+#endif
+
 // Calls `visit(name, type)` for every entry but "." and ".."; false when unreadable. The
-// folder is read from its first entry: every read opens it anew.
+// folder is read from its first entry: every read opens it anew. On ext4 a read whose last
+// entry carries the end's offset is the last: no further call is made to be told so (a
+// read cut short, by a signal or a full buffer, carries the offset of the entry not given).
 template <class Visit>
-bool forEachEntry(int fd, std::vector<char>& buffer, Visit visit) {
+bool forEachEntry(int fd, quint64 device, std::vector<char>& buffer, Visit visit) {
 #ifdef __linux__
   if (buffer.empty()) buffer.resize(1 << 16);
   while (true) {
     const ssize_t n = ::getdents64(fd, buffer.data(), buffer.size());
     if (n < 0) return false;
     if (n == 0) return true;
+    off64_t last = 0;
     for (ssize_t at = 0; at < n;) {
       const auto* e = reinterpret_cast<const dirent64*>(buffer.data() + at);
       at += e->d_reclen;
+      last = e->d_off;
       visit(e->d_name, e->d_type);
     }
+    if (last == kExt4End && onExt4(fd, device)) return true;
   }
 #else
+  (void)device;
   (void)buffer;
   const int copy = ::dup(fd);
   if (copy < 0) return false;
@@ -142,7 +171,7 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
   std::vector<Subfolder> folders;
   out->fileNames.reserve(kNamesReserved);  // most folders' names fit: no growing step by step
   out->fileEnds.reserve(kNamesReserved / 16);
-  const bool listed = forEachEntry(fd, using_.buffer(), [&](const char* name, unsigned char type) {
+  const auto entry = [&](const char* name, unsigned char type) {
     if (name[0] == '.') return;  // hidden, and "." and ".."
     struct statx sx;
     bool asked = false;
@@ -159,7 +188,8 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
       out->fileNames.append(name, std::strlen(name) + 1);
       out->fileEnds.push_back(out->fileNames.size());
     }
-  });
+  };
+  const bool listed = forEachEntry(fd, out->stamp.device, using_.buffer(), entry);
   if (!listed) return out;
   sortByName(folders, [](const Subfolder& f) -> const QString& { return f.name; });
   const QString prefix = withTrailingSeparator(path);
