@@ -54,28 +54,34 @@ PatternList::PatternList(const QString& list) {
     const std::string& ascii = asciiPatterns_.back();
     if (ascii.size() > 1 && ascii[0] == '*' && ascii.find_first_of("*?", 1) == std::string::npos) {
       endings_.push_back(ascii.substr(1));
+      const auto last = static_cast<unsigned char>(ascii.back());
+      lastBytes_[last] = true;
+      if (last >= 'a' && last <= 'z') lastBytes_[last - ('a' - 'A')] = true;
     }
   }
 }
 
 // An ASCII byte at the end of UTF-8 text is a character of its own, and folds to itself
-// only if it is no capital: so an ASCII ending decides such a pattern exactly.
+// only if it is no capital: so an ASCII ending decides such a pattern exactly. Compared
+// from the end, the first ASCII byte that differs rules an ending out; a byte of a wider
+// character met before that leaves it to the full match.
 int PatternList::matchByEnding(QByteArrayView nativeName) const {
   if (endings_.empty() || endings_.size() != size_t(patterns_.size())) return -1;
+  if (nativeName.isEmpty()) return 0;
+  const auto last = static_cast<unsigned char>(nativeName.back());
+  if (last >= 0x80) return -1;
+  if (!lastBytes_[last]) return 0;  // most names end in no pattern's last character
   bool undecided = false;
   for (const std::string& ending : endings_) {
     if (size_t(nativeName.size()) < ending.size()) continue;
     const char* tail = nativeName.data() + nativeName.size() - ending.size();
-    bool same = true;
-    for (size_t i = 0; i < ending.size(); ++i) {
-      if (static_cast<unsigned char>(tail[i]) >= 0x80) {
-        undecided = true;
-        same = false;
-        break;
-      }
-      same = same && lowered(tail[i]) == ending[i];
+    size_t i = ending.size();
+    while (i > 0 && static_cast<unsigned char>(tail[i - 1]) < 0x80 &&
+           lowered(tail[i - 1]) == ending[i - 1]) {
+      --i;
     }
-    if (same) return 1;
+    if (i == 0) return 1;
+    undecided = undecided || static_cast<unsigned char>(tail[i - 1]) >= 0x80;
   }
   return undecided ? -1 : 0;
 }

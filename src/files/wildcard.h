@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ class PatternList {
   QStringList patterns_;                    // case-folded
   std::vector<std::string> asciiPatterns_;  // those of them that are plain ASCII
   std::vector<std::string> endings_;        // of those, the ones that are "*" and plain text
+  std::array<bool, 128> lastBytes_{};       // the last characters of the endings, either case
   bool everything_ = false;
 };
 
