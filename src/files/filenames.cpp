@@ -168,6 +168,22 @@ bool NameOrder::roughlyBefore(const QString& a, const QString& b) {
   return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
+// Each of the first eight characters' guessed weight in a byte, 0 past the end (a shorter
+// name first), those outside ASCII all alike.
+quint64 NameOrder::roughKey(const QString& name) {
+  constexpr int kChars = 8;
+  quint64 key = 0;
+  for (int i = 0; i < kChars; ++i) {
+    unsigned byte = 0;
+    if (i < name.size()) {
+      const int w = roughWeight(name[i]);
+      byte = w < 200 ? 1u : w < 200 + 250 ? unsigned(w - 200 + 2) : 255u;
+    }
+    key = (key << 8) | byte;
+  }
+  return key;
+}
+
 bool NameOrder::before(const QString& a, const QString& b) const {
   const int r = collator_.compare(a, b);
   return r != 0 ? r < 0 : a < b;

@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QStringView>
 #include <algorithm>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 class QCollator;
 
@@ -24,6 +27,9 @@ class NameOrder {
  public:
   NameOrder();
   static bool roughlyBefore(const QString& a, const QString& b);
+  // The first guess of the first few characters as one number: a smaller key means
+  // roughly before; equal keys leave it to roughlyBefore.
+  static quint64 roughKey(const QString& name);
   bool before(const QString& a, const QString& b) const;
 
  private:
@@ -32,15 +38,29 @@ class NameOrder {
 
 // Sorts items that carry a name (`nameOf(item)`) in the name order. The rough order is
 // nearly always right, so inserting into the exact order costs one exact comparison per
-// item; a poor guess falls back to a plain sort.
+// item; a poor guess falls back to a plain sort. The rough order compares numbers made of
+// each name's first characters once, and whole names only where those are equal.
 template <class Items, class NameOf>
 void sortByName(Items& items, NameOf nameOf) {
   if (items.size() < 2) return;
+  using Item = std::remove_reference_t<decltype(items[0])>;
+  thread_local std::vector<std::pair<quint64, qsizetype>> keys;
+  thread_local std::vector<Item> moved;
+  keys.clear();
+  for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
+    keys.emplace_back(NameOrder::roughKey(nameOf(items[i])), i);
+  }
+  std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return NameOrder::roughlyBefore(nameOf(items[a.second]), nameOf(items[b.second]));
+  });
+  moved.clear();
+  for (const auto& k : keys) moved.push_back(std::move(items[k.second]));
+  for (qsizetype i = 0; i < qsizetype(moved.size()); ++i) items[i] = std::move(moved[size_t(i)]);
+  moved.clear();  // no names held until the next sort
+
   const NameOrder order;
   auto less = [&](const auto& a, const auto& b) { return order.before(nameOf(a), nameOf(b)); };
-  std::sort(items.begin(), items.end(), [&](const auto& a, const auto& b) {
-    return NameOrder::roughlyBefore(nameOf(a), nameOf(b));
-  });
   const auto limit = 4 * items.size() + 16;
   decltype(items.size()) moves = 0;
   for (decltype(items.size()) i = 1; i < items.size(); ++i) {
