@@ -293,6 +293,10 @@ class SearchTest : public QObject {
                                           r + "/x/IMG_00010.JPG", r + "/x/ß.Bmp"}));
     QCOMPARE(w.List1->list(8), folderLine(r + "/A/deep/er"));
     QCOMPARE(w.List1->list(9), fileLine("2.wmf", ""));
+    const QStringList found = lines(w.List2);
+    search(w, r + "/./x/..//", kPhotos);  // a folder given roundabout is the folder itself
+    QCOMPARE(w.Dir1->path(), r);
+    QCOMPARE(lines(w.List2), found);
   }
 
   void startingFolderIsDir2sPath() {

@@ -8,7 +8,25 @@
 
 namespace {
 
+// An absolute path with no empty, "." or ".." part and no separator at its end (but the
+// root's): what cleaning leaves as it is, so it is kept without making it anew.
+bool isClean(const QString& path) {
+  const qsizetype n = path.size();
+  if (n == 0 || path[0] != '/') return false;
+  if (n == 1) return true;
+  if (path[n - 1] == '/') return false;
+  for (qsizetype i = 0; i < n; ++i) {
+    if (path[i] != '/') continue;
+    qsizetype end = i + 1;
+    while (end < n && end - i <= 3 && path[end] != '/') ++end;
+    const QStringView part = QStringView(path).mid(i + 1, end - i - 1);
+    if (part.isEmpty() || part == u"." || part == u"..") return false;
+  }
+  return true;
+}
+
 QString normalised(const QString& path) {
+  if (isClean(path)) return path;
   QString p = QDir::cleanPath(path);
   if (p.isEmpty()) p = QStringLiteral("/");
   return p;
