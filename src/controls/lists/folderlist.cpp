@@ -11,16 +11,18 @@ namespace {
 // An absolute path with no empty, "." or ".." part and no separator at its end (but the
 // root's): what cleaning leaves as it is, so it is kept without making it anew.
 bool isClean(const QString& path) {
+  const QChar* c = path.constData();
   const qsizetype n = path.size();
-  if (n == 0 || path[0] != '/') return false;
+  if (n == 0 || c[0] != u'/') return false;
   if (n == 1) return true;
-  if (path[n - 1] == '/') return false;
-  for (qsizetype i = 0; i < n; ++i) {
-    if (path[i] != '/') continue;
-    qsizetype end = i + 1;
-    while (end < n && end - i <= 3 && path[end] != '/') ++end;
-    const QStringView part = QStringView(path).mid(i + 1, end - i - 1);
-    if (part.isEmpty() || part == u"." || part == u"..") return false;
+  if (c[n - 1] == u'/') return false;
+  qsizetype part = 1;  // where the part after the last separator begins
+  for (qsizetype i = 1; i <= n; ++i) {
+    if (i < n && c[i] != u'/') continue;
+    const qsizetype length = i - part;
+    if (length == 0) return false;
+    if (length <= 2 && c[part] == u'.' && (length == 1 || c[part + 1] == u'.')) return false;
+    part = i + 1;
   }
   return true;
 }
