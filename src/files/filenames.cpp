@@ -93,6 +93,16 @@ int roughWeight(QChar c) {
 
 QString decodeFileName(QByteArrayView bytes) {
   if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
+  QString out;
+  appendFileName(out, bytes);
+  return out;
+}
+
+void appendFileName(QString& text, QByteArrayView bytes) {
+  if (isAscii(bytes)) {
+    text.append(QLatin1StringView(bytes.data(), bytes.size()));
+    return;
+  }
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const qsizetype n = bytes.size();
   bool wellFormed = true;
@@ -101,20 +111,21 @@ QString decodeFileName(QByteArrayView bytes) {
     wellFormed = len > 0;
     i += len;
   }
-  if (wellFormed) return QString::fromUtf8(bytes.data(), n);
-  QString out;
-  out.reserve(n);
+  if (wellFormed) {
+    text.append(QString::fromUtf8(bytes.data(), n));
+    return;
+  }
+  text.reserve(text.size() + n);
   for (qsizetype i = 0; i < n;) {
     const int len = utf8SequenceAt(s, i, n);
     if (len == 0) {
-      out += QChar(char16_t(0xDC00 + s[i]));  // a byte that is no character
+      text += QChar(char16_t(0xDC00 + s[i]));  // a byte that is no character
       ++i;
     } else {
-      out += QString::fromUtf8(bytes.data() + i, len);
+      text += QString::fromUtf8(bytes.data() + i, len);
       i += len;
     }
   }
-  return out;
 }
 
 QByteArray encodeFileName(QStringView name) {
@@ -159,7 +170,7 @@ QString withTrailingSeparator(const QString& folder) {
 
 NameOrder::NameOrder() : collator_(nameCollator()) {}
 
-bool NameOrder::roughlyBefore(const QString& a, const QString& b) {
+bool NameOrder::roughlyBefore(QStringView a, QStringView b) {
   const qsizetype n = std::min(a.size(), b.size());
   for (qsizetype i = 0; i < n; ++i) {
     const int wa = roughWeight(a[i]), wb = roughWeight(b[i]);
@@ -170,7 +181,7 @@ bool NameOrder::roughlyBefore(const QString& a, const QString& b) {
 
 // Each of the first eight characters' guessed weight in a byte, 0 past the end (a shorter
 // name first), those outside ASCII all alike.
-quint64 NameOrder::roughKey(const QString& name) {
+quint64 NameOrder::roughKey(QStringView name) {
   constexpr int kChars = 8;
   quint64 key = 0;
   for (int i = 0; i < kChars; ++i) {
@@ -184,11 +195,43 @@ quint64 NameOrder::roughKey(const QString& name) {
   return key;
 }
 
-bool NameOrder::before(const QString& a, const QString& b) const {
+bool NameOrder::before(QStringView a, QStringView b) const {
   const int r = collator_.compare(a, b);
   return r != 0 ? r < 0 : a < b;
 }
 
-void sortNames(QStringList& names) {
-  sortByName(names, [](const QString& name) -> const QString& { return name; });
+void sortNames(NameList& names) {
+  names.reorder(names.sortedOrder());
+}
+
+qsizetype NameList::indexOf(QStringView name) const {
+  for (qsizetype i = 0; i < size(); ++i) {
+    if (at(i) == name) return i;
+  }
+  return -1;
+}
+
+void NameList::appendFileName(QByteArrayView bytes) {
+  const qsizetype from = text_.size();
+  ::appendFileName(text_, bytes);
+  spans_.push_back({from, text_.size() - from});
+}
+
+void NameList::clear() {
+  text_.clear();
+  spans_.clear();
+}
+
+std::vector<qsizetype> NameList::sortedOrder() const {
+  std::vector<qsizetype> order(spans_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = qsizetype(i);
+  sortByName(order, [this](qsizetype i) { return at(i); });
+  return order;
+}
+
+void NameList::reorder(const std::vector<qsizetype>& order) {
+  std::vector<Span> spans;
+  spans.reserve(order.size());
+  for (const qsizetype i : order) spans.push_back(spans_[size_t(i)]);
+  spans_ = std::move(spans);
 }

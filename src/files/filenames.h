@@ -17,20 +17,46 @@ class QCollator;
 // File names as text and back. Bytes that are not UTF-8 become lone surrogates
 // (U+DC80..U+DCFF) so that every name round-trips to the very same bytes.
 QString decodeFileName(QByteArrayView bytes);
+void appendFileName(QString& text, QByteArrayView bytes);  // decoded as above
 QByteArray encodeFileName(QStringView name);
 
+// Names kept end to end in one text, each seen through a view: a folder's thousands of
+// names cost two blocks of memory, not one each.
+class NameList {
+ public:
+  qsizetype size() const { return qsizetype(spans_.size()); }
+  QStringView at(qsizetype i) const {
+    const Span& s = spans_[size_t(i)];
+    return QStringView(text_).mid(s.from, s.size);
+  }
+  qsizetype indexOf(QStringView name) const;
+  void appendFileName(QByteArrayView bytes);  // a name as the file system's bytes
+  void clear();
+  // The names' positions in the name order below, and the names put in an order so found.
+  std::vector<qsizetype> sortedOrder() const;
+  void reorder(const std::vector<qsizetype>& order);
+  size_t bytes() const { return size_t(text_.capacity()) * 2 + spans_.capacity() * sizeof(Span); }
+
+ private:
+  struct Span {
+    qsizetype from, size;
+  };
+  QString text_;
+  std::vector<Span> spans_;
+};
+
 // Locale-aware, case-insensitive name order (ties broken by code point).
-void sortNames(QStringList& names);
+void sortNames(NameList& names);
 
 // That order, for the current locale: a quick first guess and the exact comparison.
 class NameOrder {
  public:
   NameOrder();
-  static bool roughlyBefore(const QString& a, const QString& b);
+  static bool roughlyBefore(QStringView a, QStringView b);
   // The first guess of the first few characters as one number: a smaller key means
   // roughly before; equal keys leave it to roughlyBefore.
-  static quint64 roughKey(const QString& name);
-  bool before(const QString& a, const QString& b) const;
+  static quint64 roughKey(QStringView name);
+  bool before(QStringView a, QStringView b) const;
 
  private:
   const QCollator& collator_;

@@ -41,7 +41,7 @@ struct FolderContents {
   // Read ahead for one pattern list: the matching names, sorted, and their lengths
   // (-1: could not be read). Empty `matchedFor` when nothing was read ahead.
   QString matchedFor;
-  QStringList matches;
+  NameList matches;
   std::vector<qint64> matchLengths;
 
   // True while the folder's path still leads to the folder as it was when read. Asks only

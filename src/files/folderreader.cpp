@@ -113,31 +113,25 @@ int readersTheLimitAllows(int most) {
 // Roughly what a read holds in memory.
 size_t footprint(const FolderContents& c) {
   size_t bytes = sizeof c + c.fileNames.size() + c.fileEnds.size() * sizeof(size_t) +
-                 c.matchLengths.size() * sizeof(qint64);
+                 c.matchLengths.size() * sizeof(qint64) + c.matches.bytes();
   for (const QString& s : c.subfolders) bytes += 32 + size_t(s.size()) * 2;
-  for (const QString& s : c.matches) bytes += 32 + size_t(s.size()) * 2;
   return bytes;
 }
 
 // The matching names of a read, sorted as the file list sorts them, and their lengths.
 void matchAhead(FolderContents& c, const PatternList& patterns, const QString& text) {
   if (!c.ok || text.isEmpty()) return;
-  struct Match {
-    QString name;
-    qint64 length;
-  };
-  std::vector<Match> found;
+  std::vector<qint64> lengths;
   for (int i = 0; i < c.fileCount(); ++i) {
     const QByteArrayView name = c.fileBytes(i);
-    if (patterns.matches(name)) found.push_back({decodeFileName(name), c.lengthAt(c.fileName(i))});
+    if (!patterns.matches(name)) continue;
+    c.matches.appendFileName(name);
+    lengths.push_back(c.lengthAt(c.fileName(i)));
   }
-  sortByName(found, [](const Match& m) -> const QString& { return m.name; });
-  c.matches.reserve(qsizetype(found.size()));
-  c.matchLengths.reserve(found.size());
-  for (Match& m : found) {
-    c.matches.append(std::move(m.name));
-    c.matchLengths.push_back(m.length);
-  }
+  const std::vector<qsizetype> order = c.matches.sortedOrder();
+  c.matches.reorder(order);
+  c.matchLengths.reserve(order.size());
+  for (const qsizetype i : order) c.matchLengths.push_back(lengths[size_t(i)]);
   c.matchedFor = text;
 }
 
@@ -579,8 +573,8 @@ qint64 FolderReader::fileLength(QStringView folder, QStringView name) {
   // change is looked at again for each file: changed, the length is asked by the path its
   // line would show.
   if (last_->recent && !last_->unchanged()) return byPath();
-  const QStringList& matches = last_->matches;
-  qsizetype at = cursor_ < matches.size() && matches[cursor_] == name ? cursor_ : -1;
+  const NameList& matches = last_->matches;
+  qsizetype at = cursor_ < matches.size() && matches.at(cursor_) == name ? cursor_ : -1;
   if (at < 0) at = matches.indexOf(name);
   if (at < 0) return last_->lengthOf(name);
   cursor_ = at + 1;

@@ -85,7 +85,7 @@ void FileFind::scanFolder() {
     const int last = File1->listCount() - 1;
     for (int i = 0; i <= last; ++i) {
       File1->setListIndex(i);
-      const QString name = File1->fileName();
+      const QStringView name = File1->fileNameView();
       const qint64 length = walkReader_.fileLength(folder, name);
       if (length < 0) continue;          // gone since the folder was read, or unreadable
       found_.add(folder, name, length);  // its folder line, path line and file line

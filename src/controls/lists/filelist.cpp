@@ -27,13 +27,19 @@ void FileList::setPattern(const QString& patterns) {
 
 int FileList::listCount() const {
   match();
-  return int(matches_.size());
+  return int(matches_->size());
 }
 
 QString FileList::list(int index) const {
   match();
-  if (index < 0 || index >= matches_.size()) return {};
-  return matches_.at(index);  // a const look: the list stays shared with the folder's read
+  if (index < 0 || index >= matches_->size()) return {};
+  return matches_->at(index).toString();
+}
+
+QStringView FileList::fileNameView() const {
+  match();
+  if (index_ < 0 || index_ >= matches_->size()) return {};
+  return matches_->at(index_);
 }
 
 void FileList::setListIndex(int index) {
@@ -41,7 +47,8 @@ void FileList::setListIndex(int index) {
 }
 
 void FileList::invalidate() {
-  matches_.clear();
+  own_.clear();
+  matches_ = &own_;
   matched_ = false;
   index_ = -1;
 }
@@ -51,12 +58,12 @@ void FileList::match() const {
   matched_ = true;
   if (!contents_) return;
   if (!contents_->matchedFor.isEmpty() && contents_->matchedFor == pattern_) {
-    matches_ = contents_->matches;  // matched and sorted by the reader
+    matches_ = &contents_->matches;  // matched and sorted by the reader, held with the read
     return;
   }
   for (int i = 0; i < contents_->fileCount(); ++i) {
     const QByteArrayView name = contents_->fileBytes(i);
-    if (patterns_.matches(name)) matches_.append(decodeFileName(name));
+    if (patterns_.matches(name)) own_.appendFileName(name);
   }
-  sortNames(matches_);
+  sortNames(own_);
 }

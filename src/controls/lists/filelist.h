@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "files/filenames.h"
 #include "files/wildcard.h"
 
 struct FolderContents;
@@ -34,6 +35,7 @@ class FileList : public QWidget {
   int listIndex() const { return index_; }
   void setListIndex(int index);
   QString fileName() const { return list(index_); }
+  QStringView fileNameView() const;  // the same, valid while the list is unchanged
 
  private:
   void invalidate();
@@ -44,7 +46,8 @@ class FileList : public QWidget {
   PatternList patterns_{pattern_};
   std::shared_ptr<const FolderContents> contents_;
   FolderReader* reader_ = nullptr;
-  mutable QStringList matches_;
+  mutable NameList own_;  // when it matched the folder's names itself
+  mutable const NameList* matches_ = &own_;
   mutable bool matched_ = true;
   int index_ = -1;
 };
