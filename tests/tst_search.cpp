@@ -281,16 +281,18 @@ class SearchTest : public QObject {
          {"z.jpg",        "B.JPG",       "a.Jpg",           "b/c.gif",        "b/a/x.bmp",
           "b/a/y.txt",    "A/1.ico",     "A/deep/er/2.wmf", "c/none.txt",     ".hidden/h.jpg",
           "b/.h.jpg",     "near.jpeg",   "near.jpg.txt",    "x/IMG_0001.JPG", "x/IMG_00010.JPG",
-          "x/Férias.JPG", "x/Fériasjpg", "x/éjpg",          "x/ß.Bmp",        "x/é.bmpé"}) {
+          "x/Férias.JPG", "x/Fériasjpg", "x/éjpg",          "x/ß.Bmp",        "x/é.bmpé",
+          "x/写真.jpg",   "x/🌄.gif"}) {
       tree.file(f, 100);
     }
     FileFind& w = *t_.window;
     search(w, tree.root(), kPhotos);
     const QString r = tree.root();
-    QCOMPARE(lines(w.List2), (QStringList{r + "/a.Jpg", r + "/B.JPG", r + "/z.jpg", r + "/A/1.ico",
-                                          r + "/A/deep/er/2.wmf", r + "/b/c.gif", r + "/b/a/x.bmp",
-                                          r + "/x/Férias.JPG", r + "/x/IMG_0001.JPG",
-                                          r + "/x/IMG_00010.JPG", r + "/x/ß.Bmp"}));
+    QCOMPARE(lines(w.List2),
+             (QStringList{r + "/a.Jpg", r + "/B.JPG", r + "/z.jpg", r + "/A/1.ico",
+                          r + "/A/deep/er/2.wmf", r + "/b/c.gif", r + "/b/a/x.bmp", r + "/x/🌄.gif",
+                          r + "/x/Férias.JPG", r + "/x/IMG_0001.JPG", r + "/x/IMG_00010.JPG",
+                          r + "/x/ß.Bmp", r + "/x/写真.jpg"}));
     QCOMPARE(w.List1->list(8), folderLine(r + "/A/deep/er"));
     QCOMPARE(w.List1->list(9), fileLine("2.wmf", ""));
     const QStringList found = lines(w.List2);

@@ -105,26 +105,24 @@ void appendFileName(QString& text, QByteArrayView bytes) {
   }
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const qsizetype n = bytes.size();
-  bool wellFormed = true;
-  for (qsizetype i = 0; i < n && wellFormed;) {
-    const int len = utf8SequenceAt(s, i, n);
-    wellFormed = len > 0;
-    i += len;
-  }
-  if (wellFormed) {
-    text.append(QString::fromUtf8(bytes.data(), n));
-    return;
-  }
-  text.reserve(text.size() + n);
+  text.reserve(text.size() + n);  // no more characters than bytes
   for (qsizetype i = 0; i < n;) {
     const int len = utf8SequenceAt(s, i, n);
     if (len == 0) {
       text += QChar(char16_t(0xDC00 + s[i]));  // a byte that is no character
       ++i;
-    } else {
-      text += QString::fromUtf8(bytes.data() + i, len);
-      i += len;
+      continue;
     }
+    static constexpr unsigned char kLead[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t cp = s[i] & kLead[len];
+    for (int k = 1; k < len; ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
+    if (QChar::requiresSurrogates(cp)) {
+      text += QChar(QChar::highSurrogate(cp));
+      text += QChar(QChar::lowSurrogate(cp));
+    } else {
+      text += QChar(char16_t(cp));
+    }
+    i += len;
   }
 }
 
@@ -215,6 +213,11 @@ void NameList::appendFileName(QByteArrayView bytes) {
   const qsizetype from = text_.size();
   ::appendFileName(text_, bytes);
   spans_.push_back({from, text_.size() - from});
+}
+
+void NameList::reserve(qsizetype names, qsizetype characters) {
+  spans_.reserve(size_t(names));
+  text_.reserve(characters);
 }
 
 void NameList::clear() {

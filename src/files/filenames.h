@@ -31,6 +31,7 @@ class NameList {
   }
   qsizetype indexOf(QStringView name) const;
   void appendFileName(QByteArrayView bytes);  // a name as the file system's bytes
+  void reserve(qsizetype names, qsizetype characters);
   void clear();
   // The names' positions in the name order below, and the names put in an order so found.
   std::vector<qsizetype> sortedOrder() const;

@@ -125,6 +125,11 @@ void matchAhead(FolderContents& c, const PatternList& patterns, const QString& t
   for (int i = 0; i < c.fileCount(); ++i) {
     const QByteArrayView name = c.fileBytes(i);
     if (!patterns.matches(name)) continue;
+    // Room for all the rest at once: a name has no more characters than bytes.
+    if (lengths.empty()) {
+      lengths.reserve(size_t(c.fileCount() - i));
+      c.matches.reserve(c.fileCount() - i, qsizetype(c.fileNames.size()));
+    }
     c.matches.appendFileName(name);
     lengths.push_back(c.lengthAt(c.fileName(i)));
   }
