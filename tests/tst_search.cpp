@@ -336,16 +336,30 @@ class SearchTest : public QObject {
     verifyIdle(w);
   }
 
-  // A line longer than the others is drawn whole, wherever it stands in the list.
+  // A line longer than the others is drawn whole, wherever it stands in the list: longer
+  // by its name, or by its size between lines with names as long.
+  void longLinesAreDrawnWhole_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<qint64>>("sizes");
+    QTest::addColumn<int>("longest");
+    QTest::addColumn<QString>("kilobytes");
+    const QString w100 = QString(100, QChar('w'));
+    QTest::newRow("name") << QStringList{QString(120, QChar('w')) + ".jpg", "z.jpg"}
+                          << QList<qint64>{5 * 1024 * 1024, 10} << 0 << "5.120";
+    QTest::newRow("size") << QStringList{w100 + "1.jpg", w100 + "2.jpg", w100 + "3.jpg"}
+                          << QList<qint64>{10, qint64(1) << 40, 10} << 1 << "1.073.741.824";
+  }
   void longLinesAreDrawnWhole() {
+    QFETCH(QStringList, names);
+    QFETCH(QList<qint64>, sizes);
+    QFETCH(int, longest);
+    QFETCH(QString, kilobytes);
     TestTree tree;
-    const QString longName = QString(120, QChar('w')) + ".jpg";
-    tree.file("a/" + longName, 5 * 1024 * 1024);
-    tree.file("a/z.jpg", 10);
+    for (int i = 0; i < names.size(); ++i) tree.file("a/" + names[i], sizes[i]);
     FileFind& w = *t_.window;
     search(w, tree.root(), kPhotos);
-    QCOMPARE(w.List1->list(1), fileLine(longName, "5.120"));
-    verifyDrawnWhole(w.List1, 1);
+    QCOMPARE(w.List1->list(2 * longest + 1), fileLine(names[longest], kilobytes));
+    verifyDrawnWhole(w.List1, 2 * longest + 1);
   }
 
   void pathLineRule_data() {

@@ -24,18 +24,28 @@ QString FoundFiles::ResultLines::line(qsizetype index) const {
          sizeText(files.number(file)) + QStringLiteral(" KB");
 }
 
-// Measured by its parts: the name as stored, a folder line once for its folder.
-qreal FoundFiles::ResultLines::width(qsizetype index, TextWidths& widths) const {
+// Measured by its parts: the name as stored, a folder line once for its folder, the size
+// only when it could make its line the widest.
+qreal FoundFiles::ResultLines::width(qsizetype index, TextWidths& widths, qreal widest) const {
   const qsizetype file = index / 2;
   if (index % 2 == 0) {
     if (file > 0 && files.sameHead(file - 1, file)) return 0;
     return widths.of(u"--> ") + widths.of(files.head(file));
   }
-  // Measured for every file found: its size is written over one text, not composed anew.
-  thread_local QString size;
-  formatThousands(kilobytes(files.number(file)), QLocale(), size);
-  return widths.of(u"       ") + widths.of(files.tailView(file)) + widths.of(u"  ") +
-         widths.of(size) + widths.of(u" KB");
+  const qreal rest = widths.of(u"       ") + widths.of(files.tailView(file)) + widths.of(u"  ") +
+                     widths.of(u" KB");
+  const double kb = kilobytes(files.number(file));
+  const QLocale locale;
+  if (kb < 1e15) {  // rounded, it has no more digits than the whole below it plus one
+    int digits = 1;
+    for (auto whole = quint64(kb) + 1; whole >= 10; whole /= 10) ++digits;
+    const qreal most =
+        rest + digits * widths.widestDigit() + (digits - 1) / 3 * widths.of(groupSeparator(locale));
+    if (most <= widest) return most;
+  }
+  thread_local QString size;  // written over for each file, not composed anew
+  formatThousands(kb, locale, size);
+  return rest + widths.of(size);
 }
 
 QString FoundFiles::PathLines::line(qsizetype index) const {

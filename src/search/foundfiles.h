@@ -25,7 +25,7 @@ class FoundFiles {
     explicit ResultLines(const LineStore& files) : files(files) {}
     qsizetype lineCount() const override { return 2 * files.size(); }
     QString line(qsizetype index) const override;
-    qreal width(qsizetype index, TextWidths& widths) const override;
+    qreal width(qsizetype index, TextWidths& widths, qreal widest) const override;
     const LineStore& files;
   };
   struct PathLines : LineSource {

@@ -88,6 +88,10 @@ const Separators& separatorsOf(const QLocale& locale) {
 
 }  // namespace
 
+QString groupSeparator(const QLocale& locale) {
+  return separatorsOf(locale).group;
+}
+
 QString formatThousands(double value, const QLocale& locale) {
   QString text;
   formatThousands(value, locale, text);

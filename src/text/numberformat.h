@@ -9,6 +9,9 @@ QString formatThousands(double value, const QLocale& locale = QLocale());
 // The same, written over `out`, whose room is kept: for many numbers in a row.
 void formatThousands(double value, const QLocale& locale, QString& out);
 
+// The separator formatThousands puts between groups of digits.
+QString groupSeparator(const QLocale& locale = QLocale());
+
 // "0.##": rounded to two decimals (halves away from zero), trailing zeros dropped, at
 // least one integer digit, no grouping; the decimal separator stays even when no fraction
 // digit remains ("1," in a locale with a decimal comma).

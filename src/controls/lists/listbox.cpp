@@ -33,9 +33,9 @@ class ListBoxModel : public QAbstractListModel {
     const qsizetype fromSource = source ? source->lineCount() : 0;
     return index < fromSource ? source->line(index) : lines.at(index - fromSource);
   }
-  qreal width(qsizetype index, TextWidths& widths) const {
+  qreal width(qsizetype index, TextWidths& widths, qreal widest) const {
     const qsizetype fromSource = source ? source->lineCount() : 0;
-    return index < fromSource ? source->width(index, widths)
+    return index < fromSource ? source->width(index, widths, widest)
                               : widths.of(lines.at(index - fromSource));
   }
 
@@ -123,6 +123,14 @@ qreal TextWidths::of(QAnyStringView text) {
     }
     return sum;
   });
+}
+
+qreal TextWidths::widestDigit() {
+  if (widestDigit_ < 0) {
+    for (char16_t d = u'0'; d <= u'9'; ++d)
+      widestDigit_ = std::max(widestDigit_, of(QStringView(&d, 1)));
+  }
+  return widestDigit_;
 }
 
 ListBox::ListBox(QWidget* parent)
@@ -246,7 +254,8 @@ void ListBox::measureNewLines() {
   if (measured_ >= shown) return;
   TextWidths widths(font());
   qreal widest = widest_;
-  for (qsizetype i = measured_; i < shown; ++i) widest = std::max(widest, model_->width(i, widths));
+  for (qsizetype i = measured_; i < shown; ++i)
+    widest = std::max(widest, model_->width(i, widths, widest));
   widest_ = int(std::ceil(widest));
   measured_ = shown;
 }

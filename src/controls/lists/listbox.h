@@ -14,10 +14,12 @@ class TextWidths {
  public:
   explicit TextWidths(const QFont& font);
   qreal of(QAnyStringView text);
+  qreal widestDigit();  // of '0' to '9'
 
  private:
   QFontMetricsF metrics_;
   std::array<qreal, 256> known_;  // Latin-1 advances, looked up once
+  qreal widestDigit_ = -1;
 };
 
 // Lines a list shows that are kept elsewhere as facts, composed only when read.
@@ -27,8 +29,12 @@ class LineSource {
   virtual qsizetype lineCount() const = 0;
   virtual QString line(qsizetype index) const = 0;
   // The width of line `index` as drawn. A source may add up the widths of its parts
-  // without composing it, and give 0 for a line as wide as the line before.
-  virtual qreal width(qsizetype index, TextWidths& widths) const { return widths.of(line(index)); }
+  // without composing it, give 0 for a line as wide as the line before, and give any
+  // width up to `widest` for a line it knows to be no wider than that.
+  virtual qreal width(qsizetype index, TextWidths& widths, qreal widest) const {
+    Q_UNUSED(widest);
+    return widths.of(line(index));
+  }
 };
 
 // A list box whose model holds the truth at once (lines, count, selection) while the
