@@ -32,19 +32,21 @@ qreal FoundFiles::ResultLines::width(qsizetype index, TextWidths& widths, qreal 
     if (file > 0 && files.sameHead(file - 1, file)) return 0;
     return widths.of(u"--> ") + widths.of(files.head(file));
   }
-  const qreal rest = widths.of(u"       ") + widths.of(files.tailView(file)) + widths.of(u"  ") +
-                     widths.of(u" KB");
+  // Widths add up by character: the blanks before the name and after it and " KB" at once.
+  const qreal rest = widths.of(
+                         u"         "
+                         u" KB") +
+                     widths.of(files.tailView(file));
   const double kb = kilobytes(files.number(file));
-  const QLocale locale;
   if (kb < 1e15) {  // rounded, it has no more digits than the whole below it plus one
     int digits = 1;
     for (auto whole = quint64(kb) + 1; whole >= 10; whole /= 10) ++digits;
-    const qreal most =
-        rest + digits * widths.widestDigit() + (digits - 1) / 3 * widths.of(groupSeparator(locale));
+    qreal most = rest + digits * widths.widestDigit();
+    if (digits > 3) most += (digits - 1) / 3 * widths.of(groupSeparator());
     if (most <= widest) return most;
   }
   thread_local QString size;  // written over for each file, not composed anew
-  formatThousands(kb, locale, size);
+  formatThousands(kb, QLocale(), size);
   return rest + widths.of(size);
 }
 
