@@ -105,11 +105,13 @@ void appendFileName(QString& text, QByteArrayView bytes) {
   }
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const qsizetype n = bytes.size();
-  text.reserve(text.size() + n);  // no more characters than bytes
+  const qsizetype from = text.size();
+  text.resize(from + n);  // no more characters than bytes
+  char16_t* out = reinterpret_cast<char16_t*>(text.data()) + from;
   for (qsizetype i = 0; i < n;) {
     const int len = utf8SequenceAt(s, i, n);
     if (len == 0) {
-      text += QChar(char16_t(0xDC00 + s[i]));  // a byte that is no character
+      *out++ = char16_t(0xDC00 + s[i]);  // a byte that is no character
       ++i;
       continue;
     }
@@ -117,13 +119,14 @@ void appendFileName(QString& text, QByteArrayView bytes) {
     char32_t cp = s[i] & kLead[len];
     for (int k = 1; k < len; ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
     if (QChar::requiresSurrogates(cp)) {
-      text += QChar(QChar::highSurrogate(cp));
-      text += QChar(QChar::lowSurrogate(cp));
+      *out++ = QChar::highSurrogate(cp);
+      *out++ = QChar::lowSurrogate(cp);
     } else {
-      text += QChar(char16_t(cp));
+      *out++ = char16_t(cp);
     }
     i += len;
   }
+  text.truncate(out - reinterpret_cast<const char16_t*>(text.constData()));
 }
 
 QByteArray encodeFileName(QStringView name) {
