@@ -160,13 +160,17 @@ QString joinPath(const QString& folder, const QString& name) {
   return withTrailingSeparator(folder) + name;
 }
 
-// A backslash is an ordinary character of a POSIX name; only Windows drive roots end in one.
 QString withTrailingSeparator(const QString& folder) {
-#ifdef Q_OS_WIN
-  if (folder.endsWith('\\')) return folder;
-#endif
-  if (folder.endsWith('/')) return folder;
+  if (endsWithSeparator(folder)) return folder;
   return folder + QLatin1Char('/');
+}
+
+// A backslash is an ordinary character of a POSIX name; only Windows drive roots end in one.
+bool endsWithSeparator(QStringView folder) {
+#ifdef Q_OS_WIN
+  if (folder.endsWith(u'\\')) return true;
+#endif
+  return folder.endsWith(u'/');
 }
 
 NameOrder::NameOrder() : collator_(nameCollator()) {}

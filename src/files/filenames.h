@@ -112,3 +112,4 @@ void sortByName(Items& items, NameOf nameOf) {
 QString joinPath(const QString& folder, const QString& name);
 // The folder path with exactly one separator at its end, ready for a name.
 QString withTrailingSeparator(const QString& folder);
+bool endsWithSeparator(QStringView folder);  // a root's

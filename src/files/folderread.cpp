@@ -167,12 +167,13 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
   }
 
   struct Subfolder {
-    QString path;  // the prefix below, then its name
+    QString path;  // the folder's path and a separator, then its name
     FolderStamp stamp;
   };
   thread_local std::vector<Subfolder> folders;  // kept for the thread's next read
   folders.clear();
-  const QString prefix = withTrailingSeparator(path);
+  const bool separated = endsWithSeparator(path);
+  const qsizetype nameFrom = path.size() + (separated ? 0 : 1);
   out->fileNames.reserve(kNamesReserved);  // most folders' names fit: no growing step by step
   out->fileEnds.reserve(kNamesReserved / 16);
   const auto entry = [&](const char* name, unsigned char type) {
@@ -188,8 +189,9 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
       if (options.stayOnDevice && stampFrom(sx).device != out->stamp.device) return;
       const QByteArrayView bytes(name, qsizetype(std::strlen(name)));
       QString full;
-      full.reserve(prefix.size() + bytes.size());
-      full.append(prefix);
+      full.reserve(nameFrom + bytes.size());
+      full.append(path);
+      if (!separated) full.append(u'/');
       appendFileName(full, bytes);
       folders.push_back({std::move(full), asked ? stampFrom(sx) : FolderStamp{}});
     } else if (type == DT_REG ||
@@ -200,7 +202,6 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
   };
   const bool listed = forEachEntry(fd, out->stamp.device, using_.buffer(), entry);
   if (!listed) return out;
-  const qsizetype nameFrom = prefix.size();
   sortByName(folders, [&](const Subfolder& f) { return QStringView(f.path).mid(nameFrom); });
   out->subfolders.reserve(qsizetype(folders.size()));
   for (Subfolder& f : folders) out->subfolders.append(std::move(f.path));

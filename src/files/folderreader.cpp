@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <sys/resource.h>
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <condition_variable>
 #include <list>
@@ -146,7 +147,7 @@ struct FolderReader::Job {
   QString path;
   // Where the walk takes it: the positions among its siblings of the folders down from
   // where the plan began. Sorted so, jobs fall in the walk's order (parents first).
-  std::vector<quint32> order;
+  QVarLengthArray<quint32, 16> order;  // within the job: most trees are not that deep
   enum class State { Planned, Reading, Done } state = State::Planned;
   bool inPlan = true;
   bool awaited = false;  // the walk is waiting for it
