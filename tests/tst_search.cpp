@@ -301,6 +301,21 @@ class SearchTest : public QObject {
     QCOMPARE(lines(w.List2), found);
   }
 
+  // Patterns typed while the search runs hold for the folders it enters after: their names
+  // are matched and sorted anew, not taken from what was read ahead for the old ones.
+  void patternsTypedDuringTheSearch() {
+    TestTree tree;
+    for (const char* f : {"r.jpg", "a/x.jpg", "b/b.AVI", "b/a.avi", "b/C.avi", "b/z.jpg"}) {
+      tree.file(f, 100);
+    }
+    FileFind& w = *t_.window;
+    QTimer::singleShot(0, &w, [&] { typeInto(w.Text1, kFilms); });
+    search(w, tree.root(), kPhotos);
+    const QString r = tree.root();
+    QCOMPARE(lines(w.List2),
+             (QStringList{r + "/r.jpg", r + "/b/a.avi", r + "/b/b.AVI", r + "/b/C.avi"}));
+  }
+
   void startingFolderIsDir2sPath() {
     TestTree tree;
     tree.file("leaf/a.avi", 4096);

@@ -206,7 +206,8 @@ bool NameOrder::before(QStringView a, QStringView b) const {
 }
 
 void sortNames(NameList& names) {
-  names.reorder(names.sortedOrder());
+  thread_local std::vector<qsizetype> from;
+  names.sort(from);
 }
 
 qsizetype NameList::indexOf(QStringView name) const {
@@ -232,16 +233,11 @@ void NameList::clear() {
   spans_.clear();
 }
 
-std::vector<qsizetype> NameList::sortedOrder() const {
-  std::vector<qsizetype> order(spans_.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = qsizetype(i);
-  sortByName(order, [this](qsizetype i) { return at(i); });
-  return order;
-}
-
-void NameList::reorder(const std::vector<qsizetype>& order) {
-  std::vector<Span> spans;
-  spans.reserve(order.size());
-  for (const qsizetype i : order) spans.push_back(spans_[size_t(i)]);
-  spans_ = std::move(spans);
+void NameList::sort(std::vector<qsizetype>& from) {
+  from.resize(spans_.size());
+  for (size_t i = 0; i < from.size(); ++i) from[i] = qsizetype(i);
+  sortByName(from, [this](qsizetype i) { return at(i); });
+  thread_local std::vector<Span> before;  // kept for the thread's next sort
+  before.assign(spans_.begin(), spans_.end());
+  for (size_t i = 0; i < from.size(); ++i) spans_[i] = before[size_t(from[i])];
 }

@@ -33,9 +33,9 @@ class NameList {
   void appendFileName(QByteArrayView bytes);  // a name as the file system's bytes
   void reserve(qsizetype names, qsizetype characters);
   void clear();
-  // The names' positions in the name order below, and the names put in an order so found.
-  std::vector<qsizetype> sortedOrder() const;
-  void reorder(const std::vector<qsizetype>& order);
+  // Puts the names in the name order below; `from` tells where each came from, for the
+  // caller to put what goes with them in the same order.
+  void sort(std::vector<qsizetype>& from);
   size_t bytes() const { return size_t(text_.capacity()) * 2 + spans_.capacity() * sizeof(Span); }
 
  private:

@@ -122,7 +122,9 @@ size_t footprint(const FolderContents& c) {
 // The matching names of a read, sorted as the file list sorts them, and their lengths.
 void matchAhead(FolderContents& c, const PatternList& patterns, const QString& text) {
   if (!c.ok || text.isEmpty()) return;
-  std::vector<qint64> lengths;
+  thread_local std::vector<qint64> lengths;  // kept for the thread's next folder
+  thread_local std::vector<qsizetype> from;
+  lengths.clear();
   for (int i = 0; i < c.fileCount(); ++i) {
     const QByteArrayView name = c.fileBytes(i);
     if (!patterns.matches(name)) continue;
@@ -134,10 +136,9 @@ void matchAhead(FolderContents& c, const PatternList& patterns, const QString& t
     c.matches.appendFileName(name);
     lengths.push_back(c.lengthAt(c.fileName(i)));
   }
-  const std::vector<qsizetype> order = c.matches.sortedOrder();
-  c.matches.reorder(order);
-  c.matchLengths.reserve(order.size());
-  for (const qsizetype i : order) c.matchLengths.push_back(lengths[size_t(i)]);
+  c.matches.sort(from);
+  c.matchLengths.reserve(from.size());
+  for (const qsizetype i : from) c.matchLengths.push_back(lengths[size_t(i)]);
   c.matchedFor = text;
 }
 
