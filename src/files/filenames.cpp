@@ -130,15 +130,20 @@ void appendFileName(QString& text, QByteArrayView bytes) {
 }
 
 QByteArray encodeFileName(QStringView name) {
-  bool ascii = true;
-  for (const QChar c : name) {
-    if (c.unicode() >= 0x80) {
-      ascii = false;
-      break;
-    }
-  }
-  if (ascii) return name.toLatin1();
   QByteArray out;
+  encodeFileName(name, out);
+  return out;
+}
+
+void encodeFileName(QStringView name, QByteArray& out) {
+  out.resize(name.size());
+  char* to = out.data();
+  for (const QChar c : name) {
+    if (c.unicode() >= 0x80) break;
+    *to++ = char(c.unicode());
+  }
+  if (to - out.constData() == name.size()) return;  // all ASCII
+  out.resize(0);
   out.reserve(name.size() * 3);
   for (qsizetype i = 0; i < name.size(); ++i) {
     const char16_t u = name[i].unicode();
@@ -153,7 +158,6 @@ QByteArray encodeFileName(QStringView name) {
       appendUtf8(out, u);
     }
   }
-  return out;
 }
 
 QString joinPath(const QString& folder, const QString& name) {

@@ -19,6 +19,7 @@ class QCollator;
 QString decodeFileName(QByteArrayView bytes);
 void appendFileName(QString& text, QByteArrayView bytes);  // decoded as above
 QByteArray encodeFileName(QStringView name);
+void encodeFileName(QStringView name, QByteArray& out);  // written over `out`, its room kept
 
 // Names kept end to end in one text, each seen through a view: a folder's thousands of
 // names cost two blocks of memory, not one each.

@@ -216,8 +216,10 @@ std::shared_ptr<FolderContents> readFolder(const QString& path, FolderReadOption
 }
 
 bool FolderContents::unchanged() const {
+  thread_local QByteArray native;  // written over for each folder the walk takes
+  encodeFileName(path, native);
   FolderStamp now;
-  return ok && stampOfPath(encodeFileName(path), now) && now == stamp;
+  return ok && stampOfPath(native, now) && now == stamp;
 }
 
 qint64 FolderContents::lengthOf(QStringView name) const {
