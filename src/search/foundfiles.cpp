@@ -32,11 +32,9 @@ qreal FoundFiles::ResultLines::width(qsizetype index, TextWidths& widths, qreal 
     if (file > 0 && files.sameHead(file - 1, file)) return 0;
     return widths.of(u"--> ") + widths.of(files.head(file));
   }
-  // Widths add up by character: the blanks before the name and after it and " KB" at once.
-  const qreal rest = widths.of(
-                         u"         "
-                         u" KB") +
-                     widths.of(files.tailView(file));
+  // Widths add up by character: the seven blanks before the name, the two after it and
+  // " KB" measured at once.
+  const qreal rest = widths.of(u"          KB") + widths.of(files.tailView(file));
   const double kb = kilobytes(files.number(file));
   if (kb < 1e15) {  // rounded, it has no more digits than the whole below it plus one
     int digits = 1;
