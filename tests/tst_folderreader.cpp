@@ -173,6 +173,20 @@ class TestFolderReader : public QObject {
     QVERIFY(!listed(readFolder(tree.path("b"), {}, &chain)));
     QVERIFY(listed(readFolder(tree.path("zz/c"), {}, &chain)));
   }
+
+  // A folder swapped for a link after its parent was read is not entered through the link,
+  // though the read goes more than one folder down at once.
+  void aFolderSwappedForALinkIsNotEntered() {
+    TestTree tree;
+    tree.file("a/b/c/1.avi");
+    tree.file("elsewhere/c/2.avi");
+    FolderChain chain;
+    QVERIFY(listed(readFolder(tree.path("a"), {}, &chain)));
+    QVERIFY(QFile::rename(tree.path("a/b"), tree.path("a/old")));
+    QVERIFY(tree.symlink("a/b", tree.path("elsewhere")));
+    QVERIFY(!listed(readFolder(tree.path("a/b/c"), {}, &chain)));
+    QVERIFY(listed(readFolder(tree.path("a/old/c"), {}, &chain)));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestFolderReader)

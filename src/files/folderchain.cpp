@@ -1,10 +1,16 @@
 #include "files/folderchain.h"
 
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#ifdef SYS_openat2
+#include <linux/openat2.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "files/filenames.h"
 
@@ -13,11 +19,36 @@ namespace {
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 constexpr size_t kCheckpointEvery =
     64;  // levels open above the deepest: every 64th, so climbing back
-constexpr size_t kCheckpointLimit = 256;  // reopens at most 64 levels at a time
+constexpr size_t kCheckpointLimit = 256;    // reopens at most 64 levels at a time
+constexpr qsizetype kMostBytesPerUnit = 3;  // a name's UTF-8 bytes for each of its UTF-16 units
 
 bool staysOpen(size_t level) {
   return level == 0 ||
          (level % kCheckpointEvery == 0 && level / kCheckpointEvery <= kCheckpointLimit);
+}
+
+// Opens the folder `name` below the folder `at` without going through a link at any step;
+// -1 when it cannot be. `name` may run several folders down: the kernel takes them in one
+// call where it can, and otherwise they are opened one at a time.
+int openBelow(int at, const QByteArray& name) {
+  if (!name.contains('/')) return ::openat(at, name.constData(), kOpenFlags | O_NOFOLLOW);
+#ifdef SYS_openat2
+  open_how how{};
+  how.flags = kOpenFlags;
+  how.resolve = RESOLVE_NO_SYMLINKS;
+  const int fd = int(::syscall(SYS_openat2, at, name.constData(), &how, sizeof how));
+  // Refused outright (an older kernel, or a sandbox that does not know the call): step.
+  if (fd >= 0 || (errno != ENOSYS && errno != EPERM && errno != EINVAL)) return fd;
+#endif
+  int from = at;
+  for (const QByteArray& part : name.split('/')) {
+    if (part.isEmpty()) continue;
+    const int next = ::openat(from, part.constData(), kOpenFlags | O_NOFOLLOW);
+    if (from != at) ::close(from);
+    if (next < 0) return -1;
+    from = next;
+  }
+  return from == at ? -1 : from;
 }
 
 bool isAncestorOrSelf(const QString& folder, const QString& path) {
@@ -70,13 +101,19 @@ bool FolderChain::descend(const QString& path) {
   while (at < path.size()) {
     while (at < path.size() && path[at] == '/') ++at;
     if (at == path.size()) break;
-    qsizetype end = path.indexOf('/', at);
-    if (end < 0) end = path.size();
+    // The rest at once when it surely fits one lookup: one call, not one a folder (the
+    // reader threads share a walk, so each often finds the way from an ancestor a few
+    // folders up).
+    qsizetype end = path.size();
+    if ((end - at) * kMostBytesPerUnit >= PATH_MAX) {
+      end = path.indexOf('/', at);
+      if (end < 0) end = path.size();
+    }
     const auto parent = ensureOpen(levels_.size() - 1);
     if (!parent) return false;
     QByteArray name = encodeFileName(QStringView(path).mid(at, end - at));
     // Never through a link: a folder swapped for a link after it was listed is not entered.
-    const int fd = ::openat(parent->fd(), name.constData(), kOpenFlags | O_NOFOLLOW);
+    const int fd = openBelow(parent->fd(), name);
     if (fd < 0) return false;
     levels_.push_back({end == path.size() ? path : path.left(end), std::move(name),
                        std::make_shared<FolderHandle>(fd)});
@@ -95,8 +132,7 @@ std::shared_ptr<FolderHandle> FolderChain::ensureOpen(size_t level) {
   while (from > 0 && !levels_[from].handle) --from;
   if (!levels_[from].handle) return nullptr;
   for (size_t m = from + 1; m <= level; ++m) {
-    const int fd =
-        ::openat(levels_[m - 1].handle->fd(), levels_[m].name.constData(), kOpenFlags | O_NOFOLLOW);
+    const int fd = openBelow(levels_[m - 1].handle->fd(), levels_[m].name);
     if (fd < 0) {
       levels_.resize(m);  // gone: forget it and everything below it
       return nullptr;
