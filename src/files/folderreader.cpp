@@ -8,7 +8,6 @@
 #include <condition_variable>
 #include <list>
 #include <optional>
-#include <set>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -161,15 +160,6 @@ struct FolderReader::Job {
   int readBy = -1;  // and the one whose thread made the result
 };
 
-namespace {
-struct WalkOrder {
-  template <class J>
-  bool operator()(const J& a, const J& b) const {
-    return a->order < b->order;
-  }
-};
-}  // namespace
-
 // What the walk and its reader threads share. Threads hold it too, so a thread that
 // returns long after its walk was given up finds it still there, sees `ended` and leaves.
 struct FolderReader::Shared {
@@ -177,9 +167,12 @@ struct FolderReader::Shared {
   std::condition_variable work;          // a job may be started, or the readers should end
   std::condition_variable done;          // a job was finished
   std::list<std::shared_ptr<Job>> plan;  // in the order the walk takes the folders
-  std::set<std::shared_ptr<Job>, WalkOrder> planned;  // those of them not started
-  size_t bytesAhead = 0;                              // held by finished jobs still in the plan
-  int started = 0;                                    // jobs in the plan being read or read
+  // The first job of the plan not started, or the plan's end: none before it waits for a
+  // reader, so the next to start is found without a search.
+  std::list<std::shared_ptr<Job>>::iterator firstPlanned = plan.end();
+  int planned = 0;        // jobs in the plan not started
+  size_t bytesAhead = 0;  // held by finished jobs still in the plan
+  int started = 0;        // jobs in the plan being read or read
   bool ended = false;
   int foldersAhead = kFoldersAhead;
   int fewest = kFewestReaders;
@@ -194,8 +187,8 @@ struct FolderReader::Shared {
   // folders. Not for each folder the walk takes at the bound: the readers still busy keep up
   // with that, and a reader woken a folder at a time costs two system calls a folder.
   bool worthWaking() const {
-    if (idle <= waking || planned.empty()) return false;
-    return *planned.begin() == plan.front() || foldersAhead - started >= batch();
+    if (idle <= waking || planned == 0) return false;
+    return firstPlanned == plan.begin() || foldersAhead - started >= batch();
   }
   int batch() const { return std::max(1, foldersAhead / 8); }
   FolderReadOptions options;
@@ -227,19 +220,26 @@ struct FolderReader::Shared {
   // How many jobs may be started now: within the bound of folders and bytes ahead, and
   // always the one the walk takes next.
   int room() const {
-    if (planned.empty()) return 0;
-    if (*planned.begin() == plan.front()) return std::max(1, foldersAhead - started);
+    if (planned == 0) return 0;
+    if (firstPlanned == plan.begin()) return std::max(1, foldersAhead - started);
     if (bytesAhead >= kBytesAhead) return 0;
-    return std::max(0, std::min(int(planned.size()), foldersAhead - started));
+    return std::max(0, std::min(planned, foldersAhead - started));
+  }
+
+  // `firstPlanned` moved on from `from` to the first job not started.
+  void findPlanned(std::list<std::shared_ptr<Job>>::iterator from) {
+    while (from != plan.end() && (*from)->state != Job::State::Planned) ++from;
+    firstPlanned = from;
   }
 
   // The first planned job in the walk's order when there is room for it, or null.
   std::shared_ptr<Job> nextJob() {
     if (room() == 0) return nullptr;
-    std::shared_ptr<Job> job = *planned.begin();
-    planned.erase(planned.begin());
+    std::shared_ptr<Job> job = *firstPlanned;
     job->state = Job::State::Reading;
+    --planned;
     ++started;
+    findPlanned(std::next(firstPlanned));
     return job;
   }
 
@@ -247,11 +247,13 @@ struct FolderReader::Shared {
   // once it has let go of the lock.
   void drop(std::list<std::shared_ptr<Job>>::iterator from,
             std::list<std::shared_ptr<Job>>::iterator to, std::list<std::shared_ptr<Job>>& here) {
+    bool first = false;  // `firstPlanned` is among them
     while (from != to) {
       const auto it = from++;
       Job& job = **it;
       job.inPlan = false;
-      if (job.state == Job::State::Planned) planned.erase(*it);
+      first = first || it == firstPlanned;
+      if (job.state == Job::State::Planned) --planned;
       if (job.state != Job::State::Planned) --started;
       if (job.state == Job::State::Done) {
         bytesAhead -= job.bytes;
@@ -262,6 +264,7 @@ struct FolderReader::Shared {
       auto& into = graved ? graves[size_t(job.madeBy)].jobs : here;
       into.splice(into.end(), plan, it);
     }
+    if (first) findPlanned(to);
   }
 
   // A job at the end of the plan, where a plan begins.
@@ -270,14 +273,14 @@ struct FolderReader::Shared {
     job->path = path;
     job->anew = anew;
     job->where = plan.insert(plan.end(), job);
-    planned.insert(job);
+    ++planned;
+    if (firstPlanned == plan.end()) firstPlanned = job->where;
     return job;
   }
 
   // A read's subfolders as jobs, made before the lock is taken to plan them.
   struct Children {
     std::list<std::shared_ptr<Job>> plan;
-    std::set<std::shared_ptr<Job>, WalkOrder> planned;
   };
   Children childrenOf(const Job& job, const FolderContents& read, int slot) const {
     Children out;
@@ -293,7 +296,6 @@ struct FolderReader::Shared {
       child->order = job.order;
       child->order.push_back(position++);
       child->where = out.plan.insert(out.plan.end(), child);
-      out.planned.insert(out.planned.end(), child);
     }
     return out;
   }
@@ -306,8 +308,12 @@ struct FolderReader::Shared {
     job->state = Job::State::Done;
     if (!job->inPlan) return;
     bytesAhead += job->bytes;
+    if (children.plan.empty()) return;
+    planned += int(children.plan.size());
+    // The children come right after the job, so before `firstPlanned` when the job was.
+    const bool first = firstPlanned == plan.end() || job->order < (*firstPlanned)->order;
     plan.splice(std::next(job->where), children.plan);  // their `where` stays good
-    planned.merge(children.planned);
+    if (first) firstPlanned = std::next(job->where);
   }
 
   // One more reader thread; false when none could be started.
