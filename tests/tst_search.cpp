@@ -4,9 +4,11 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -48,6 +50,13 @@ void verifyDrawnWhole(ListBox* list, int row) {
   QVERIFY2(rect.left() + needed <= list->viewport()->width(),
            qPrintable(QString("the line ends at %1").arg(rect.left() + needed)));
 }
+
+// The options a list view gives each line it draws.
+struct ViewOptions : ListBox {
+  static void of(ListBox* list, QStyleOptionViewItem* option) {
+    (list->*&ViewOptions::initViewItemOption)(option);
+  }
+};
 
 // Starts a search of `folder` for `patterns` the way a person does.
 void search(FileFind& w, const QString& folder, const QString& patterns) {
@@ -375,6 +384,40 @@ class SearchTest : public QObject {
     search(w, tree.root(), kPhotos);
     QCOMPARE(w.List1->list(2 * longest + 1), fileLine(names[longest], kilobytes));
     verifyDrawnWhole(w.List1, 2 * longest + 1);
+  }
+
+  // Each line looks as the style draws it, whatever its characters: a name in another
+  // script (a fallback face, a taller line), a surrogate pair, right-to-left text, a tab.
+  void linesAreDrawnAsTheStyleDrawsThem() {
+    TestTree tree;
+    for (const QString& name :
+         {QStringLiteral("plain.jpg"), QStringLiteral("写真.jpg"), QStringLiteral("🌄.gif"),
+          QStringLiteral("صورة.jpg"), QStringLiteral("a\tb.bmp"), QStringLiteral("Ωmega.ico")}) {
+      tree.file("a/" + name);
+    }
+    FileFind& w = *t_.window;
+    search(w, tree.root(), kPhotos);
+    ListBox* list = w.List1;
+    QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), list->listCount(), 10000);
+    const QStyledItemDelegate styleAlone;  // knows nothing of the list's selected line
+    for (int row = 0; row < list->listCount(); ++row) {
+      if (row == list->listIndex()) continue;
+      QStyleOptionViewItem option;
+      ViewOptions::of(list, &option);
+      const QModelIndex index = list->model()->index(row, 0);
+      option.rect = QRect(QPoint(0, 0), list->visualRect(index).size());
+      const auto drawn = [&](const QAbstractItemDelegate& by) {
+        QImage image(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        by.paint(&painter, option, index);
+        return image;
+      };
+      for (const bool enabled : {true, false}) {  // the list is disabled while a search runs
+        option.state.setFlag(QStyle::State_Enabled, enabled);
+        QVERIFY2(drawn(*list->itemDelegate()) == drawn(styleAlone), qPrintable(list->list(row)));
+      }
+    }
   }
 
   void pathLineRule_data() {

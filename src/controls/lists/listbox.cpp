@@ -4,8 +4,10 @@
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QTimer>
 #include <algorithm>
 #include <array>
@@ -88,6 +90,16 @@ class LineDelegate : public QStyledItemDelegate {
  public:
   explicit LineDelegate(ListBox* box) : QStyledItemDelegate(box), box_(box) {}
 
+  // The style lays a line's text out five times to draw it (for the places of its parts,
+  // where the text stands, and to draw it); a plain line is drawn here as the style draws
+  // it, from one layout. A list shows new lines each time it catches up with a search.
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem line = option;
+    initStyleOption(&line, index);
+    if (!drawPlain(painter, line)) QStyledItemDelegate::paint(painter, option, index);
+  }
+
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     const int own = option.fontMetrics.horizontalAdvance(index.data().toString());
@@ -102,7 +114,63 @@ class LineDelegate : public QStyledItemDelegate {
   }
 
  private:
+  // False, having drawn nothing, for a line that is not plain text alone.
+  bool drawPlain(QPainter* painter, const QStyleOptionViewItem& line) const {
+    constexpr auto kParts = QStyleOptionViewItem::HasCheckIndicator |
+                            QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::WrapText;
+    constexpr auto kStates =
+        QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_Editing;
+    if ((line.features & kParts) || (line.state & kStates) || line.text.isEmpty() ||
+        line.direction != Qt::LeftToRight || line.textElideMode != Qt::ElideNone || !line.widget) {
+      return false;
+    }
+    const QStyle* style = line.widget->style();
+    QTextOption option;
+    option.setWrapMode(QTextOption::ManualWrap);
+    option.setTextDirection(line.direction);
+    option.setAlignment(QStyle::visualAlignment(line.direction, line.displayAlignment));
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, line.widget) + 1;
+    const QRect area = textArea(style, line).adjusted(margin, 0, -margin, 0);
+    QTextLayout layout(line.text, line.font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine only = layout.createLine();
+    only.setLineWidth(area.width());
+    only.setPosition(QPointF(0, 0));
+    const bool more = layout.createLine().isValid();
+    layout.endLayout();
+    if (more || only.naturalTextWidth() > area.width()) return false;  // broken or cut: the style's
+    const QRect placed = QStyle::alignedRect(Qt::LayoutDirectionAuto, line.displayAlignment,
+                                             layout.boundingRect().size().toSize(), area);
+    QPalette::ColorGroup group =
+        line.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(line.state & QStyle::State_Active))
+      group = QPalette::Inactive;
+    painter->save();
+    painter->setClipRect(line.rect);
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &line, painter, line.widget);
+    painter->setPen(line.palette.color(group, QPalette::Text));
+    layout.draw(painter, QPointF(area.x(), placed.top()));
+    painter->restore();
+    return true;
+  }
+
+  // Where the style puts the text of a plain line, found once for each size of line: it
+  // lays the text out to tell, though a plain line's text takes all of it.
+  QRect textArea(const QStyle* style, const QStyleOptionViewItem& line) const {
+    if (line.rect.size() != areaFor_ || style != areaStyle_) {
+      area_ = style->subElementRect(QStyle::SE_ItemViewItemText, &line, line.widget)
+                  .translated(-line.rect.topLeft());
+      areaFor_ = line.rect.size();
+      areaStyle_ = style;
+    }
+    return area_.translated(line.rect.topLeft());
+  }
+
   ListBox* box_;
+  mutable QSize areaFor_;
+  mutable const QStyle* areaStyle_ = nullptr;
+  mutable QRect area_;
 };
 
 }  // namespace
