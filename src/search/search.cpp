@@ -83,17 +83,22 @@ void FileFind::scanFolder() {
   if (File1->listCount() != 0) {
     const QString folder = Dir2->path();  // one string for all its lines
     const int last = File1->listCount() - 1;
+    const int before = fileCount;
     for (int i = 0; i <= last; ++i) {
       File1->setListIndex(i);
       const QStringView name = File1->fileNameView();
       const qint64 length = walkReader_.fileLength(folder, name);
       if (length < 0) continue;          // gone since the folder was read, or unreadable
       found_.add(folder, name, length);  // its folder line, path line and file line
-      List1->linesAdded();
-      List2->linesAdded();
+      // The views and the counter are told once a folder: they catch up on a timer and
+      // compose what they show from the figures when they do.
+      if (fileCount == before) {
+        List1->linesAdded();
+        List2->linesAdded();
+        lblConta->setTextFrom([this] { return statisticsText(totalBytes, fileCount); });
+      }
       ++fileCount;
       totalBytes += length;
-      lblConta->setTextFrom([this] { return statisticsText(totalBytes, fileCount); });
       const int newest = List1->listCount() - 1;
       List1->setSelected(newest, false);
       List1->setListIndex(newest);

@@ -215,7 +215,10 @@ ListBox::ListBox(QWidget* parent)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   syncTimer_->setSingleShot(true);
   syncTimer_->setInterval(kSyncMs);
-  connect(syncTimer_, &QTimer::timeout, this, [this] { syncView(true); });
+  connect(syncTimer_, &QTimer::timeout, this, [this] {
+    syncDue_ = false;
+    syncView(true);
+  });
   connect(
       selectionModel(), &QItemSelectionModel::currentChanged, this,
       [this](const QModelIndex& current, const QModelIndex&) { onViewCurrentChanged(current); });
@@ -289,7 +292,9 @@ void ListBox::setSelected(int index, bool on) {
 }
 
 void ListBox::scheduleSync() {
-  if (!syncTimer_->isActive()) syncTimer_->start();
+  if (syncDue_) return;  // asked for each line the program adds or selects
+  syncDue_ = true;
+  syncTimer_->start();
 }
 
 // The view lays out all its rows whenever rows arrive, so with millions of lines the

@@ -94,6 +94,7 @@ class ListBox : public QListView {
 
   ListBoxModel* model_;
   QTimer* syncTimer_;
+  bool syncDue_ = false;  // the timer runs: it is only started, and stops only by firing
   int index_ = -1;
   int clicks_ = 0;  // `click` raised so far, to tell whether an event raised one
   bool syncing_ = false;
