@@ -370,6 +370,9 @@ class SearchTest : public QObject {
     const QString w100 = QString(100, QChar('w'));
     QTest::newRow("name") << QStringList{QString(120, QChar('w')) + ".jpg", "z.jpg"}
                           << QList<qint64>{5 * 1024 * 1024, 10} << 0 << "5.120";
+    QTest::newRow("name after a long one")
+        << QStringList{QString(60, QChar('w')) + ".jpg", w100 + ".jpg", "x.jpg"}
+        << QList<qint64>{5 * 1024 * 1024, 5 * 1024 * 1024, 10} << 1 << "5.120";
     QTest::newRow("size") << QStringList{w100 + "1.jpg", w100 + "2.jpg", w100 + "3.jpg"}
                           << QList<qint64>{10, qint64(1) << 40, 10} << 1 << "1.073.741.824";
   }

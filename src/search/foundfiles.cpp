@@ -33,19 +33,20 @@ qreal FoundFiles::ResultLines::width(qsizetype index, TextWidths& widths, qreal 
     return widths.of(u"--> ") + widths.of(files.head(file));
   }
   // Widths add up by character: the seven blanks before the name, the two after it and
-  // " KB" measured at once.
-  const qreal rest = widths.of(u"          KB") + widths.of(files.tailView(file));
+  // " KB" measured at once. The name is first bounded cheaply.
+  const QAnyStringView name = files.tailView(file);
+  const qreal fixed = widths.of(u"          KB");
   const double kb = kilobytes(files.number(file));
   if (kb < 1e15) {  // rounded, it has no more digits than the whole below it plus one
     int digits = 1;
     for (auto whole = quint64(kb) + 1; whole >= 10; whole /= 10) ++digits;
-    qreal most = rest + digits * widths.widestDigit();
+    qreal most = fixed + widths.atMost(name) + digits * widths.widestDigit();
     if (digits > 3) most += (digits - 1) / 3 * widths.of(groupSeparator());
     if (most <= widest) return most;
   }
   thread_local QString size;  // written over for each file, not composed anew
   formatThousands(kb, QLocale(), size);
-  return rest + widths.of(size);
+  return fixed + widths.of(name) + widths.of(size);
 }
 
 QString FoundFiles::PathLines::line(qsizetype index) const {

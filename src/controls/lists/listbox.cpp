@@ -193,6 +193,20 @@ qreal TextWidths::of(QAnyStringView text) {
   });
 }
 
+qreal TextWidths::atMost(QAnyStringView text) {
+  return text.visit([this](auto view) -> qreal {
+    if constexpr (!std::is_same_v<decltype(view), QLatin1StringView>) {
+      return of(view);
+    } else {
+      if (widestLatin1_ < 0) {  // no Latin-1 character is wider than this one
+        for (char16_t c = 0; c <= 0xFF; ++c)
+          widestLatin1_ = std::max(widestLatin1_, of(QStringView(&c, 1)));
+      }
+      return view.size() * widestLatin1_;
+    }
+  });
+}
+
 qreal TextWidths::widestDigit() {
   if (widestDigit_ < 0) {
     for (char16_t d = u'0'; d <= u'9'; ++d)
@@ -325,10 +339,10 @@ void ListBox::syncView(bool showSelection) {
 void ListBox::measureNewLines() {
   const qsizetype shown = model_->shown;
   if (measured_ >= shown) return;
-  TextWidths widths(font());
+  if (!widths_) widths_.emplace(font());
   qreal widest = widest_;
   for (qsizetype i = measured_; i < shown; ++i)
-    widest = std::max(widest, model_->width(i, widths, widest));
+    widest = std::max(widest, model_->width(i, *widths_, widest));
   widest_ = int(std::ceil(widest));
   measured_ = shown;
 }
@@ -383,6 +397,7 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
 // Widths depend on the font: a new one measures every line again.
 void ListBox::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange) {
+    widths_.reset();
     widest_ = 0;
     measured_ = 0;
     scheduleSync();

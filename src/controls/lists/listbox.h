@@ -5,6 +5,7 @@
 #include <QListView>
 #include <QString>
 #include <array>
+#include <optional>
 
 class QTimer;
 class ListBoxModel;
@@ -15,11 +16,14 @@ class TextWidths {
   explicit TextWidths(const QFont& font);
   qreal of(QAnyStringView text);
   qreal widestDigit();  // of '0' to '9'
+  // At least the width of `text`, told cheaply: Latin-1 text by its length alone.
+  qreal atMost(QAnyStringView text);
 
  private:
   QFontMetricsF metrics_;
   std::array<qreal, 256> known_;  // Latin-1 advances, looked up once
   qreal widestDigit_ = -1;
+  qreal widestLatin1_ = -1;
 };
 
 // Lines a list shows that are kept elsewhere as facts, composed only when read.
@@ -99,5 +103,6 @@ class ListBox : public QListView {
   int clicks_ = 0;  // `click` raised so far, to tell whether an event raised one
   bool syncing_ = false;
   int widest_ = 0;
-  qsizetype measured_ = 0;  // lines whose width is in widest_
+  qsizetype measured_ = 0;            // lines whose width is in widest_
+  std::optional<TextWidths> widths_;  // in the list's font, kept from one catch-up to the next
 };
