@@ -54,9 +54,7 @@ PatternList::PatternList(const QString& list) {
     const std::string& ascii = asciiPatterns_.back();
     if (ascii.size() > 1 && ascii[0] == '*' && ascii.find_first_of("*?", 1) == std::string::npos) {
       endings_.push_back(ascii.substr(1));
-      const auto last = static_cast<unsigned char>(ascii.back());
-      lastBytes_[last] = true;
-      if (last >= 'a' && last <= 'z') lastBytes_[last - ('a' - 'A')] = true;
+      endingsByLast_[static_cast<unsigned char>(ascii.back())].push_back(endings_.size() - 1);
     }
   }
 }
@@ -70,9 +68,10 @@ int PatternList::matchByEnding(QByteArrayView nativeName) const {
   if (nativeName.isEmpty()) return 0;
   const auto last = static_cast<unsigned char>(nativeName.back());
   if (last >= 0x80) return -1;
-  if (!lastBytes_[last]) return 0;  // most names end in no pattern's last character
   bool undecided = false;
-  for (const std::string& ending : endings_) {
+  // Only the endings with the name's last character: most names end in none of them.
+  for (const size_t e : endingsByLast_[static_cast<unsigned char>(lowered(char(last)))]) {
+    const std::string& ending = endings_[e];
     if (size_t(nativeName.size()) < ending.size()) continue;
     const char* tail = nativeName.data() + nativeName.size() - ending.size();
     size_t i = ending.size();

@@ -26,7 +26,7 @@ class PatternList {
   QStringList patterns_;                    // case-folded
   std::vector<std::string> asciiPatterns_;  // those of them that are plain ASCII
   std::vector<std::string> endings_;        // of those, the ones that are "*" and plain text
-  std::array<bool, 128> lastBytes_{};       // the last characters of the endings, either case
+  std::array<std::vector<size_t>, 128> endingsByLast_;  // of `endings_`, by their last character
   bool everything_ = false;
 };
 
