@@ -164,12 +164,16 @@ struct FolderReader::Job {
 // returns long after its walk was given up finds it still there, sees `ended` and leaves.
 struct FolderReader::Shared {
   std::mutex mutex;
-  std::condition_variable work;          // a job may be started, or the readers should end
-  std::condition_variable done;          // a job was finished
+  std::condition_variable work;  // a job may be started, or the readers should end
+  std::condition_variable done;  // a job was finished
+  using Place = std::list<std::shared_ptr<Job>>::iterator;
   std::list<std::shared_ptr<Job>> plan;  // in the order the walk takes the folders
-  // The first job of the plan not started, or the plan's end: none before it waits for a
-  // reader, so the next to start is found without a search.
-  std::list<std::shared_ptr<Job>>::iterator firstPlanned = plan.end();
+  // The jobs not started lie in runs of neighbours in the plan (what is left of a read's
+  // subfolders); here the first of each run, the walk's last first, so that the next job
+  // to start is the last. Readers finish out of order and leave started jobs between the
+  // runs: a reader that looked past them for the next job, under the lock, went past
+  // seven a job on a cold disk.
+  std::vector<Place> runs;
   int planned = 0;        // jobs in the plan not started
   size_t bytesAhead = 0;  // held by finished jobs still in the plan
   int started = 0;        // jobs in the plan being read or read
@@ -188,7 +192,7 @@ struct FolderReader::Shared {
   // with that, and a reader woken a folder at a time costs two system calls a folder.
   bool worthWaking() const {
     if (idle <= waking || planned == 0) return false;
-    return firstPlanned == plan.begin() || foldersAhead - started >= batch();
+    return nextIsFirst() || foldersAhead - started >= batch();
   }
   int batch() const { return std::max(1, foldersAhead / 8); }
   FolderReadOptions options;
@@ -221,25 +225,40 @@ struct FolderReader::Shared {
   // always the one the walk takes next.
   int room() const {
     if (planned == 0) return 0;
-    if (firstPlanned == plan.begin()) return std::max(1, foldersAhead - started);
+    if (nextIsFirst()) return std::max(1, foldersAhead - started);
     if (bytesAhead >= kBytesAhead) return 0;
     return std::max(0, std::min(planned, foldersAhead - started));
   }
 
-  // `firstPlanned` moved on from `from` to the first job not started.
-  void findPlanned(std::list<std::shared_ptr<Job>>::iterator from) {
-    while (from != plan.end() && (*from)->state != Job::State::Planned) ++from;
-    firstPlanned = from;
+  // The next job to start is the one the walk takes next.
+  bool nextIsFirst() const { return !runs.empty() && runs.back() == plan.begin(); }
+  bool isPlanned(Place p) const { return p != plan.end() && (*p)->state == Job::State::Planned; }
+
+  void addRun(Place first) {
+    const auto later = [](Place a, Place b) { return (*b)->order < (*a)->order; };
+    runs.insert(std::lower_bound(runs.begin(), runs.end(), first, later), first);
+  }
+
+  // The runs found anew, after jobs not started left the plan.
+  void findRuns() {
+    runs.clear();
+    for (Place p = plan.begin(); p != plan.end(); ++p) {
+      if (isPlanned(p) && (p == plan.begin() || !isPlanned(std::prev(p)))) runs.push_back(p);
+    }
+    std::reverse(runs.begin(), runs.end());
   }
 
   // The first planned job in the walk's order when there is room for it, or null.
   std::shared_ptr<Job> nextJob() {
     if (room() == 0) return nullptr;
-    std::shared_ptr<Job> job = *firstPlanned;
+    std::shared_ptr<Job> job = *runs.back();
     job->state = Job::State::Reading;
     --planned;
     ++started;
-    findPlanned(std::next(firstPlanned));
+    const Place next = std::next(runs.back());
+    runs.pop_back();
+    // The run goes on, unless it reached the first job of the next.
+    if (isPlanned(next) && (runs.empty() || runs.back() != next)) runs.push_back(next);
     return job;
   }
 
@@ -247,12 +266,12 @@ struct FolderReader::Shared {
   // once it has let go of the lock.
   void drop(std::list<std::shared_ptr<Job>>::iterator from,
             std::list<std::shared_ptr<Job>>::iterator to, std::list<std::shared_ptr<Job>>& here) {
-    bool first = false;  // `firstPlanned` is among them
+    bool unstarted = false;  // jobs not started are among them
     while (from != to) {
       const auto it = from++;
       Job& job = **it;
       job.inPlan = false;
-      first = first || it == firstPlanned;
+      unstarted = unstarted || job.state == Job::State::Planned;
       if (job.state == Job::State::Planned) --planned;
       if (job.state != Job::State::Planned) --started;
       if (job.state == Job::State::Done) {
@@ -264,17 +283,17 @@ struct FolderReader::Shared {
       auto& into = graved ? graves[size_t(job.madeBy)].jobs : here;
       into.splice(into.end(), plan, it);
     }
-    if (first) findPlanned(to);
+    if (unstarted) findRuns();
   }
 
-  // A job at the end of the plan, where a plan begins.
+  // The first job of a plan, in an empty one.
   std::shared_ptr<Job> planFrom(const QString& path, bool anew) {
     auto job = std::make_shared<Job>();
     job->path = path;
     job->anew = anew;
     job->where = plan.insert(plan.end(), job);
     ++planned;
-    if (firstPlanned == plan.end()) firstPlanned = job->where;
+    runs.assign(1, job->where);
     return job;
   }
 
@@ -310,10 +329,8 @@ struct FolderReader::Shared {
     bytesAhead += job->bytes;
     if (children.plan.empty()) return;
     planned += int(children.plan.size());
-    // The children come right after the job, so before `firstPlanned` when the job was.
-    const bool first = firstPlanned == plan.end() || job->order < (*firstPlanned)->order;
     plan.splice(std::next(job->where), children.plan);  // their `where` stays good
-    if (first) firstPlanned = std::next(job->where);
+    addRun(std::next(job->where));                      // after a job started, so a run's first
   }
 
   // One more reader thread; false when none could be started.
