@@ -9,17 +9,22 @@
 namespace {
 
 // An absolute path with no empty, "." or ".." part and no separator at its end (but the
-// root's): what cleaning leaves as it is, so it is kept without making it anew. Looked at
-// by the library's searches, not a character at a time: the walk gives every folder.
+// root's): what cleaning leaves as it is, so it is kept without making it anew. One pass
+// over the characters: the walk gives every folder, and the library's searches for "//"
+// and "/." took four times as long.
 bool isClean(QStringView path) {
   const qsizetype n = path.size();
   if (n == 0 || path[0] != u'/') return false;
   if (n == 1) return true;
-  if (path[n - 1] == u'/' || path.contains(u"//")) return false;
-  for (qsizetype dot = path.indexOf(u"/."); dot >= 0; dot = path.indexOf(u"/.", dot + 2)) {
-    qsizetype end = dot + 2;  // past the part's first dot
-    if (end < n && path[end] == u'.') ++end;
-    if (end == n || path[end] == u'/') return false;  // the part is "." or ".."
+  if (path[n - 1] == u'/') return false;
+  const char16_t* c = path.utf16();
+  for (qsizetype i = 1; i < n; ++i) {
+    if (c[i - 1] != u'/') continue;  // a part begins at i
+    if (c[i] == u'/') return false;
+    if (c[i] != u'.') continue;
+    qsizetype end = i + 1;  // past the part's first dot
+    if (end < n && c[end] == u'.') ++end;
+    if (end == n || c[end] == u'/') return false;  // the part is "." or ".."
   }
   return true;
 }
