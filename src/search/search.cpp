@@ -105,12 +105,11 @@ void FileFind::scanFolder() {
     }
   }
 
-  const int count = Dir2->listCount();
-  if (count == 0 || !stackRoomLeft(kStackReserve)) return;
-  QStringList subfolders;  // Dir2 changes with every descent; the loop keeps this folder's
-  subfolders.reserve(count);
-  for (int j = 0; j < count; ++j) subfolders.append(Dir2->list(j));
-  for (const QString& subfolder : std::as_const(subfolders)) {
+  // Dir2 changes with every descent; the loop keeps this folder's list, shared with its
+  // read rather than copied path by path.
+  const QStringList subfolders = Dir2->subfolders();
+  if (subfolders.isEmpty() || !stackRoomLeft(kStackReserve)) return;
+  for (const QString& subfolder : subfolders) {
     if (!eventsRan_.isValid() || eventsRan_.hasExpired(kEventGapMs)) {
       QCoreApplication::processEvents();
       eventsRan_.start();

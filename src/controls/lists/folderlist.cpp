@@ -111,6 +111,10 @@ int FolderList::listCount() const {
   return contents_ ? int(contents_->subfolders.size()) : 0;
 }
 
+QStringList FolderList::subfolders() const {
+  return contents_ ? contents_->subfolders : QStringList();
+}
+
 QString FolderList::list(int index) const {
   if (!contents_ || index < 0 || index >= contents_->subfolders.size()) return {};
   return contents_->subfolders[index];

@@ -30,8 +30,9 @@ class FolderList : public QListWidget {
   // subfolders until a refresh lists it.
   void showUnlisted(const QString& path);
 
-  int listCount() const;          // subfolder count
-  QString list(int index) const;  // full path of subfolder `index`
+  int listCount() const;           // subfolder count
+  QString list(int index) const;   // full path of subfolder `index`
+  QStringList subfolders() const;  // their full paths in order, shared with the read
 
  signals:
   void change();
