@@ -372,6 +372,10 @@ struct FolderReader::Shared {
     std::vector<std::shared_ptr<const FolderContents>> deadReads;
     deadReads.reserve(kGraveRoom);
     std::vector<std::shared_ptr<const FolderContents>> room;
+    // The walk's patterns, taken again only when they change: a reference taken and let go
+    // each read was a write to memory every reader shares.
+    std::shared_ptr<const PatternList> patterns;
+    QString text;
     room.reserve(kGraveRoom);
     std::unique_lock<std::mutex> lock(s->mutex);
     s->graves[size_t(slot)].reads.swap(room);
@@ -395,8 +399,10 @@ struct FolderReader::Shared {
       FolderChain* const through = job->anew ? nullptr : &chain;
       const FolderReadOptions options = s->options;
       const std::optional<FolderStamp> stamp = job->stamp;
-      const std::shared_ptr<const PatternList> patterns = s->patterns;
-      const QString text = s->patternText;
+      if (patterns != s->patterns) {
+        patterns = s->patterns;
+        text = s->patternText;
+      }
       Grave& grave = s->graves[size_t(slot)];
       grave.reads.swap(deadReads);
       deadJobs.splice(deadJobs.end(), grave.jobs);
